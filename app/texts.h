@@ -1,0 +1,42 @@
+// The program's own texts, as GBK (code page 936) bytes. Every text the
+// user sees comes from here; the comment gives its meaning.
+#pragma once
+
+namespace texts {
+
+// "MD5校验工具": MD5 verification tool (window caption)
+inline constexpr char kWindowCaption[] = "MD5\xD0\xA3\xD1\xE9\xB9\xA4\xBE\xDF";
+// "文件路径": file path (column 1 header)
+inline constexpr char kColumnPath[] = "\xCE\xC4\xBC\xFE\xC2\xB7\xBE\xB6";
+// "文件大小": file size (column 2 header)
+inline constexpr char kColumnSize[] = "\xCE\xC4\xBC\xFE\xB4\xF3\xD0\xA1";
+// "数据摘要": data digest (column 3 header)
+inline constexpr char kColumnDigest[] = "\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA";
+// "当前进度": current progress (column 4 header)
+inline constexpr char kColumnProgress[] = "\xB5\xB1\xC7\xB0\xBD\xF8\xB6\xC8";
+// "导出文件": export file (button 按钮1)
+inline constexpr char kExportButton[] = "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE";
+// "线程池取摘要": get digests with the thread pool (hidden button)
+inline constexpr char kPooledRunButton[] = "\xCF\xDF\xB3\xCC\xB3\xD8\xC8\xA1\xD5\xAA\xD2\xAA";
+// "普通取摘要": get digests the plain way (hidden button)
+inline constexpr char kPlainRunButton[] = "\xC6\xD5\xCD\xA8\xC8\xA1\xD5\xAA\xD2\xAA";
+// "停止": stop
+inline constexpr char kStopButton[] = "\xCD\xA3\xD6\xB9";
+// "正在计算MD5值...": computing the MD5 value...
+inline constexpr char kComputing[] = "\xD5\xFD\xD4\xDA\xBC\xC6\xCB\xE3" "MD5" "\xD6\xB5...";
+// "获取数据摘要失败": failed to get the data digest
+inline constexpr char kDigestFailed[] = "\xBB\xF1\xC8\xA1\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA\xCA\xA7\xB0\xDC";
+// "文件通过校验": file passed verification
+inline constexpr char kVerified[] = "\xCE\xC4\xBC\xFE\xCD\xA8\xB9\xFD\xD0\xA3\xD1\xE9";
+// "！验证错误": verification error (full-width exclamation mark first)
+inline constexpr char kMismatch[] = "\xA3\xA1\xD1\xE9\xD6\xA4\xB4\xED\xCE\xF3";
+// "总数量:": total count (label 标签1)
+inline constexpr char kTotalCount[] = "\xD7\xDC\xCA\xFD\xC1\xBF:";
+// " ->> ": separates a total from a part (size and done, total and count)
+inline constexpr char kArrow[] = " ->> ";
+// "100%": the progress text of a fully hashed file
+inline constexpr char kFullProgress[] = "100%";
+// The digest list beside the program.
+inline constexpr char kDigestListName[] = "md5.ini";
+
+}  // namespace texts

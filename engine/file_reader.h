@@ -1,0 +1,25 @@
+// FileReader: unbuffered, synchronous reading of one file through the
+// Windows handle that Open returned. Stateless: instances are
+// interchangeable; each handle is used by one thread at a time.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "services/text.h"
+
+class FileReader {
+ public:
+  // CreateFileA(GENERIC_READ, share read|write, OPEN_EXISTING,
+  // FILE_FLAG_NO_BUFFERING); INVALID_HANDLE_VALUE on failure.
+  HANDLE Open(const Text& path) const;
+  std::int64_t GetSize(HANDLE file) const;      // -1 on failure
+  std::int64_t GetPosition(HANDLE file) const;  // -1 on failure
+  bool IsAtEnd(HANDLE file) const;              // size <= position
+  bool Rewind(HANDLE file) const;               // to offset 0
+  // Reads up to count bytes (0: the rest of the file) with one ReadFile.
+  // `buffer` then holds exactly the bytes read; the result is their number.
+  std::int32_t Read(HANDLE file, ByteBuffer& buffer, std::int32_t count) const;
+  bool Close(HANDLE file) const;
+};

@@ -1,0 +1,25 @@
+// The common file dialog component 通用对话框1.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "services/text.h"
+
+struct FileDialogComponent {
+  enum Type : std::int32_t { kOpen = 0, kSave = 1 };
+  std::int32_t type = kSave;
+  Text defaultExtension;
+  Text fileName;
+  Text filter;
+  std::int32_t filterIndex = 0;
+  Text initialDirectory;
+  Text title;
+  DWORD extraFlags = 0;  // added to OFN_HIDEREADONLY
+};
+
+void SetDialogFileName(FileDialogComponent& dialog, const Text& fileName);
+Text GetDialogFileName(const FileDialogComponent& dialog);
+// Modal; true and the chosen path stored when confirmed.
+bool RunFileDialog(FileDialogComponent& dialog, HWND owner = nullptr);

@@ -1,0 +1,18 @@
+// The drop target 拖放对象1: files dropped on a window, delivered as one
+// text (one path alone, or every path followed by CR LF).
+#pragma once
+
+#include <windows.h>
+
+#include "services/text.h"
+
+using FileDropHandler = void (*)(const Text& dropText);
+
+struct FileDropComponent {
+  FileDropHandler handler = nullptr;
+  bool registered = false;
+  void* target = nullptr;  // the OLE drop target object while registered
+};
+
+// False when this component is already registered or RegisterDragDrop fails.
+bool RegisterFileDrop(FileDropComponent& component, HWND window);

@@ -1,0 +1,30 @@
+// Thin operations on the report list 超级列表框. Each is one SendMessageA,
+// so any thread may call them; Windows runs them on the window thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "services/text.h"
+
+std::int32_t ListItemCount(HWND list);
+// Position omitted or below 0 appends. Image omitted or below -1: -1.
+// State image given: (value + 1, at least 0) << 12 into the state.
+// The result is the new row's index (-1 on failure).
+std::int32_t ListInsertRow(HWND list, std::optional<std::int32_t> position = std::nullopt,
+                           const Text& text = Text(),
+                           std::optional<std::int32_t> image = std::nullopt,
+                           std::optional<std::int32_t> stateImage = std::nullopt,
+                           std::optional<std::int32_t> indent = std::nullopt,
+                           std::optional<LPARAM> itemData = std::nullopt);
+bool ListSetCellText(HWND list, std::int32_t row, std::int32_t column = 0,
+                     const Text& text = Text());
+// Empty for a row the list does not have.
+Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column = 0);
+bool ListDeleteAllRows(HWND list);
+std::int32_t ListColumnWidth(HWND list, std::int32_t column);
+COLORREF ListTextColor(HWND list);
+COLORREF ListBackColor(HWND list);
+COLORREF ListTextBackColor(HWND list);
