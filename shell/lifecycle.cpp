@@ -1,0 +1,57 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/globals.h"
+#include "app/texts.h"
+#include "runs/pooled_run.h"
+#include "services/call_later.h"
+#include "services/components.h"
+#include "services/files.h"
+#include "services/text_ops.h"
+#include "shell/digest_list.h"
+#include "shell/handlers.h"
+
+namespace {
+
+constexpr std::int32_t kRunDelayMs = 1;
+
+Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}); }
+
+void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPooledRun(); }
+
+}  // namespace
+
+void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
+
+void LoadDigestList() {
+  for (const DigestListEntry& entry : ParseDigestList(ReadWholeFile(DigestListPath()), RunDirectory())) {
+    filePaths.Append(entry.path);
+    expectedDigests.Append(entry.digest);
+  }
+  RequestPooledRun();
+}
+
+void EnterVerificationModeIfListed() {
+  if (!FileExists(DigestListPath())) return;
+  SetVisible(按钮1, false);
+  LoadDigestList();
+}
+
+void ShutDownOnClose() {
+  // Lets every queued file finish while the window keeps answering; a
+  // second close during that wait finds the pool stopping and ends at once.
+  workerPool->Stop();
+  std::exit(0);  // runs ReleaseGlobals; the window's own close never happens
+}
+
+MainWindowEvents ProgramEvents() {
+  MainWindowEvents events;
+  events.closeRequested = ShutDownOnClose;
+  events.filesDropped = AcceptDroppedFiles;
+  events.tick = VerifyFinishedRows;
+  events.exportClicked = ExportDigests;
+  events.pooledRunClicked = StartPooledRun;
+  events.stopClicked = RequestStop;
+  return events;
+}
