@@ -1,0 +1,77 @@
+// Closing the real program during a run: the queued files are finished
+// while the window keeps answering, then it ends with code 0; a second
+// close during that wait ends it at once.
+#include <gtest/gtest.h>
+
+#include "app/texts.h"
+#include "tests/program/remote_program.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+constexpr std::int64_t kLargeSize = 256 * 1024 * 1024;
+constexpr int kLargeFiles = 4;  // as many as the workers of a 2-processor machine
+constexpr DWORD kRunTimeoutMs = 180000;
+
+bool IsDigest(const std::string& text) { return text.size() == 32; }
+
+class CloseTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new TempFolder();
+    std::string list;
+    for (int i = 0; i < kLargeFiles; ++i) {
+      const std::string name = "large" + std::to_string(i) + ".bin";
+      WriteTestFile(folder_->Join(name), kLargeSize, 500 + i);
+      list += name + "=" + ReferenceMd5OfFile(folder_->Join(name)) + "\r\n";
+    }
+    // Small files queue behind the large ones and finish while others run.
+    for (int i = 0; i < 2; ++i) {
+      const std::string name = "small" + std::to_string(i) + ".bin";
+      WriteTestFile(folder_->Join(name), 1 << 20, 600 + i);
+      list += name + "=" + ReferenceMd5OfFile(folder_->Join(name)) + "\r\n";
+    }
+    WriteTextFile(folder_->Join("md5.ini"), list);
+  }
+  static void TearDownTestSuite() { delete folder_; }
+
+  static TempFolder* folder_;
+};
+
+TempFolder* CloseTest::folder_ = nullptr;
+
+TEST_F(CloseTest, CloseWaitsForQueuedFilesWithTheWindowAnswering) {
+  RemoteProgram program(folder_->Path());
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == 6 && !program.Cell(0, 4).empty(); },
+                              kRunTimeoutMs));
+  program.RequestClose();
+  bool queuedFinished = false;
+  bool alwaysAnswered = true;
+  bool sawFailure = false;
+  while (!program.Exited()) {
+    if (!program.Answers(2000) && !program.Exited()) alwaysAnswered = false;
+    for (int row = 4; row < 6; ++row)
+      if (IsDigest(program.Cell(row, 3))) queuedFinished = true;
+    for (int row = 0; row < 6; ++row)
+      if (program.Cell(row, 2) == texts::kDigestFailed) sawFailure = true;
+    Sleep(10);
+  }
+  EXPECT_EQ(program.WaitForExit(10000), 0);
+  EXPECT_TRUE(alwaysAnswered);
+  EXPECT_TRUE(queuedFinished) << "closed before the queued files were hashed";
+  EXPECT_FALSE(sawFailure) << "closing must not stop the files";
+}
+
+TEST_F(CloseTest, SecondCloseDuringTheWaitEndsAtOnce) {
+  RemoteProgram program(folder_->Path());
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == 6 && !program.Cell(0, 4).empty(); },
+                              kRunTimeoutMs));
+  program.RequestClose();
+  Sleep(50);
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(kRunTimeoutMs), 0);
+}
+
+}  // namespace

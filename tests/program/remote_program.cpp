@@ -1,0 +1,199 @@
+#include "tests/program/remote_program.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "app/texts.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr int kCellCapacity = 4096;
+
+std::string ProgramBesideTest() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  folder.resize(folder.find_last_of('\\'));
+  return folder + "\\md5check.exe";
+}
+
+struct WindowSearch {
+  DWORD processId;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (search->className != nullptr && std::string(className) != search->className) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND FindTopWindow(DWORD processId, const char* className) {
+  WindowSearch search{processId, className, nullptr};
+  EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+RemoteProgram::RemoteProgram(const std::string& folder) {
+  const std::string program = folder + "\\md5check.exe";
+  if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) return;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string commandLine = "\"" + program + "\"";
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &startup, &process_))
+    return;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kStartTimeoutMs) {
+    HWND window = FindTopWindow(process_.dwProcessId, nullptr);
+    if (window != nullptr) {
+      char caption[64] = {};
+      GetWindowTextA(window, caption, sizeof caption);
+      if (std::string(caption) == texts::kWindowCaption) {
+        window_ = window;
+        list_ = FindWindowExA(window, nullptr, "SysListView32", nullptr);
+        break;
+      }
+    }
+    Sleep(20);
+  }
+  remoteBlock_ = VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMA) + kCellCapacity,
+                                MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+RemoteProgram::~RemoteProgram() {
+  if (process_.hProcess == nullptr) return;
+  if (!Exited()) {
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+HWND RemoteProgram::ChildWithCaption(const char* caption) const {
+  return FindWindowExA(window_, nullptr, "Button", caption);
+}
+
+int RemoteProgram::RowCount() const {
+  return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string RemoteProgram::Cell(int row, int column) const {
+  if (remoteBlock_ == nullptr) return {};
+  char* remoteText = static_cast<char*>(remoteBlock_) + sizeof(LVITEMA);
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iSubItem = column;
+  item.pszText = remoteText;
+  item.cchTextMax = kCellCapacity;
+  SIZE_T moved = 0;
+  WriteProcessMemory(process_.hProcess, remoteBlock_, &item, sizeof item, &moved);
+  const auto length = SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                   reinterpret_cast<LPARAM>(remoteBlock_));
+  std::string text(static_cast<size_t>(length), '\0');
+  if (length > 0) ReadProcessMemory(process_.hProcess, remoteText, text.data(), text.size(), &moved);
+  return text;
+}
+
+std::vector<std::vector<std::string>> RemoteProgram::Rows() const {
+  std::vector<std::vector<std::string>> rows;
+  const int count = RowCount();
+  for (int row = 0; row < count; ++row) {
+    rows.emplace_back();
+    for (int column = 0; column < 5; ++column) rows.back().push_back(Cell(row, column));
+  }
+  return rows;
+}
+
+bool RemoteProgram::WaitFor(const std::function<bool()>& done, DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool RemoteProgram::Answers(DWORD timeoutMs) const {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+void RemoteProgram::RequestClose() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
+
+long RemoteProgram::WaitForExit(DWORD timeoutMs) {
+  if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_.hProcess, &code);
+  return static_cast<long>(code);
+}
+
+bool RemoteProgram::Exited() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
+
+HWND WaitForSaveDialog(DWORD processId, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    if (HWND dialog = FindTopWindow(processId, "#32770")) return dialog;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+namespace {
+
+BOOL CALLBACK FindFileNameField(HWND child, LPARAM parameter) {
+  char className[64] = {};
+  GetClassNameA(child, className, sizeof className);
+  // The name field: an Edit, possibly inside the file name combo box.
+  if (std::string(className) == "Edit" && IsWindowVisible(child)) {
+    *reinterpret_cast<HWND*>(parameter) = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK DescribeChild(HWND child, LPARAM parameter) {
+  char className[64] = {}, caption[128] = {};
+  GetClassNameA(child, className, sizeof className);
+  GetWindowTextA(child, caption, sizeof caption);
+  char line[320];
+  std::snprintf(line, sizeof line, "  id=%d class=%s visible=%d text=%s\n", GetDlgCtrlID(child),
+                className, IsWindowVisible(child) ? 1 : 0, caption);
+  *reinterpret_cast<std::string*>(parameter) += line;
+  return TRUE;
+}
+
+}  // namespace
+
+bool ConfirmSaveDialog(HWND dialog, const std::string& fileName) {
+  HWND field = nullptr;
+  EnumChildWindows(dialog, FindFileNameField, reinterpret_cast<LPARAM>(&field));
+  if (field == nullptr) return false;
+  SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()));
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  return true;
+}
+
+void CancelSaveDialog(HWND dialog) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+}
+
+std::string DescribeWindowTree(HWND window) {
+  std::string text;
+  EnumChildWindows(window, DescribeChild, reinterpret_cast<LPARAM>(&text));
+  return text;
+}

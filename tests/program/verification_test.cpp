@@ -1,0 +1,103 @@
+// The real program started beside an md5.ini: it hashes the listed files by
+// itself and marks each one; the export button is hidden.
+#include <gtest/gtest.h>
+
+#include "app/texts.h"
+#include "tests/program/remote_program.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+constexpr DWORD kVerdictTimeoutMs = 60000;
+
+bool IsVerdict(const std::string& text) {
+  return text == texts::kVerified || text == texts::kMismatch;
+}
+
+void ExpectExportHidden(const RemoteProgram& program) {
+  HWND exportButton = program.ChildWithCaption(texts::kExportButton);
+  ASSERT_NE(exportButton, nullptr);
+  EXPECT_FALSE(IsWindowVisible(exportButton));
+}
+
+TEST(VerificationModeTest, MarksEachListedFile) {
+  TempFolder folder;
+  WriteTestFile(folder.Join("good.bin"), 100000, 1);
+  WriteTestFile(folder.Join("bad.bin"), 2000, 2);
+  WriteTestFile(folder.Join("lower.bin"), 3000, 3);
+  CreateDirectoryA(folder.Join("sub").c_str(), nullptr);
+  WriteTestFile(folder.Join("sub\\inner.bin"), 4000, 4);
+  WriteTestFile(folder.Join(" lead.bin"), 5000, 5);
+  WriteTestFile(folder.Join("spaced.bin"), 6000, 6);
+  std::string lower = ReferenceMd5OfFile(folder.Join("lower.bin"));
+  for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  const std::string list =
+      "good.bin=" + ReferenceMd5OfFile(folder.Join("good.bin")) + "\r\n" +
+      "bad.bin=" + ReferenceMd5OfFile(folder.Join("good.bin")) + "\r\n" +
+      "lower.bin=" + lower + "\r\n" +
+      "missing.bin=" + ReferenceMd5("x") + "\r\n" +
+      "no separator line\r\n" +
+      "two=equals=signs\r\n" +
+      "empty.digest=\r\n" +
+      "sub\\inner.bin=" + ReferenceMd5OfFile(folder.Join("sub\\inner.bin")) + "\r\n" +
+      " lead.bin=" + ReferenceMd5OfFile(folder.Join(" lead.bin")) + "\r\n" +
+      "spaced.bin= " + ReferenceMd5OfFile(folder.Join("spaced.bin")) + "\r\n";
+  WriteTextFile(folder.Join("md5.ini"), list);
+  const auto before = ListFolder(folder.Path());
+
+  RemoteProgram program(folder.Path());
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(program.WaitFor([&] {
+    const auto rows = program.Rows();
+    if (rows.size() != 7) return false;
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (i != 3 && !IsVerdict(rows[i][4])) return false;
+    return rows[3][2] == texts::kDigestFailed;
+  }, kVerdictTimeoutMs));
+
+  const auto rows = program.Rows();
+  const std::vector<std::string> names = {"good.bin", "bad.bin", "lower.bin", "missing.bin",
+                                          "inner.bin", " lead.bin", "spaced.bin"};
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i][0], std::to_string(i + 1));
+    EXPECT_EQ(rows[i][1], names[i]);  // file names only beside md5.ini
+  }
+  EXPECT_EQ(rows[0][4], texts::kVerified);
+  EXPECT_EQ(rows[0][3], ReferenceMd5OfFile(folder.Join("good.bin")));
+  EXPECT_EQ(rows[1][4], texts::kMismatch);
+  EXPECT_EQ(rows[2][4], texts::kMismatch);  // lower-case never matches
+  EXPECT_EQ(rows[3][3], texts::kComputing);
+  EXPECT_EQ(rows[3][4], "");  // a missing file gets no verdict
+  EXPECT_EQ(rows[4][4], texts::kVerified);
+  EXPECT_EQ(rows[5][4], texts::kVerified);  // names are not trimmed
+  EXPECT_EQ(rows[6][4], texts::kMismatch);  // nor are digests
+  ExpectExportHidden(program);
+
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(30000), 0);
+  auto after = ListFolder(folder.Path());
+  EXPECT_EQ(after, before) << "the program wrote beside its inputs";
+}
+
+TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {
+  TempFolder lfOnly;
+  WriteTestFile(lfOnly.Join("a.bin"), 10, 1);
+  WriteTestFile(lfOnly.Join("b.bin"), 10, 2);
+  WriteTextFile(lfOnly.Join("md5.ini"), "a.bin=" + ReferenceMd5OfFile(lfOnly.Join("a.bin")) +
+                                            "\nb.bin=" + ReferenceMd5OfFile(lfOnly.Join("b.bin")) + "\n");
+  TempFolder directory;
+  CreateDirectoryA(directory.Join("md5.ini").c_str(), nullptr);
+
+  for (const TempFolder* folder : {&lfOnly, &directory}) {
+    RemoteProgram program(folder->Path());
+    ASSERT_TRUE(program.Started());
+    Sleep(1500);  // several ticks and the scheduled run
+    EXPECT_EQ(program.RowCount(), 0) << folder->Path();
+    ExpectExportHidden(program);
+    EXPECT_TRUE(program.Answers());
+    program.RequestClose();
+    EXPECT_EQ(program.WaitForExit(30000), 0);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// Files dropped on the real window are listed and hashed; every final cell,
+// the label and the progress bar are checked against digests taken with the
+// system's CryptoAPI, and no input file is touched.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/globals.h"
+#include "app/texts.h"
+#include "runs/pooled_run.h"
+#include "services/list_control.h"
+#include "shell/main_window.h"
+#include "tests/support/program_window.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+constexpr DWORD kRunTimeoutMs = 120000;
+
+class PooledRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartProgramWindow();
+    ResetRuns();
+  }
+
+  std::string MakeFile(const std::string& name, std::int64_t size, std::uint32_t seed = 1) {
+    const std::string path = folder_.Join(name);
+    WriteTestFile(path, size, seed);
+    prints_[path] = FingerprintOf(path);
+    return path;
+  }
+
+  void ExpectInputsUntouched() {
+    for (const auto& [path, print] : prints_) EXPECT_EQ(FingerprintOf(path), print) << path;
+  }
+
+  void ExpectDone(const RowCells& row, const std::string& path, std::int64_t size) {
+    EXPECT_EQ(row.cell[1], path);
+    const std::string sizeText = FormatByteSize(size).Bytes();
+    EXPECT_EQ(row.cell[2], sizeText + texts::kArrow + sizeText);
+    EXPECT_EQ(row.cell[3], ReferenceMd5OfFile(path));
+    EXPECT_EQ(row.cell[4], "100%");
+  }
+
+  void ExpectFailedBeforeReading(const RowCells& row, const std::string& path) {
+    EXPECT_EQ(row.cell[1], path);
+    EXPECT_EQ(row.cell[2], texts::kDigestFailed);
+    EXPECT_EQ(row.cell[3], texts::kComputing);
+    EXPECT_EQ(row.cell[4], "");
+  }
+
+  TempFolder folder_;
+  std::map<std::string, FileFingerprint> prints_;
+};
+
+TEST_F(PooledRunTest, OneDroppedFileEndsWithItsDigest) {
+  const std::string path = folder_.Join("abc.txt");
+  WriteTextFile(path, "abc");
+  ASSERT_TRUE(DropPaths({path}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].cell[0], "1");
+  EXPECT_EQ(rows[0].cell[3], "900150983CD24FB0D6963F7D28E17F72");
+  ExpectDone(rows[0], path, 3);
+  EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "1" + texts::kArrow + "1");
+  EXPECT_EQ(ProgressPosition(), 100);
+}
+
+TEST_F(PooledRunTest, ChunkBoundarySizesAndEmptyFile) {
+  // 0 bytes is hashed (the empty message), not failed.
+  const std::vector<std::pair<std::string, std::int64_t>> files = {
+      {"empty.bin", 0}, {"one.bin", 1}, {"chunk.bin", 8388608}, {"chunk-plus-one.bin", 8388609}};
+  std::vector<std::string> paths;
+  for (const auto& [name, size] : files) paths.push_back(MakeFile(name, size, 7));
+  ASSERT_TRUE(DropPaths(paths));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(files[i].first);
+    EXPECT_EQ(rows[i].cell[0], std::to_string(i + 1));
+    ExpectDone(rows[i], paths[i], files[i].second);
+  }
+  EXPECT_EQ(rows[0].cell[3], "D41D8CD98F00B204E9800998ECF8427E");
+  EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "4" + texts::kArrow + "4");
+  ExpectInputsUntouched();
+}
+
+TEST_F(PooledRunTest, ThreeFilesSameFileTwiceDirectoryAndMissingFile) {
+  const std::string a = MakeFile("a.bin", 1000, 1);
+  const std::string b = MakeFile("b.bin", 70000, 2);
+  const std::string c = MakeFile("c.bin", 3, 3);
+  ASSERT_TRUE(DropPaths({a, b, c}));
+  const std::string missing = folder_.Join("missing.bin");
+  const std::string directory = folder_.Join("sub");
+  CreateDirectoryA(directory.c_str(), nullptr);
+  ASSERT_TRUE(DropPaths({a, directory, missing}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 6u);
+  ExpectDone(rows[0], a, 1000);
+  ExpectDone(rows[1], b, 70000);
+  ExpectDone(rows[2], c, 3);
+  ExpectDone(rows[3], a, 1000);  // the same file twice: both hashed
+  ExpectFailedBeforeReading(rows[4], directory);
+  ExpectFailedBeforeReading(rows[5], missing);
+  // Four of six succeeded; the count is reset only when it equals the total.
+  EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "6" + texts::kArrow + "4");
+  EXPECT_EQ(completedCount, 4);
+  ExpectInputsUntouched();
+}
+
+TEST_F(PooledRunTest, WideDropTextReachesTheListToo) {
+  const std::string a = MakeFile("wide-a.bin", 10, 4);
+  const std::string b = MakeFile("wide-b.bin", 20, 5);
+  ASSERT_TRUE(DropPaths({a, b}, /*wide=*/true));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 2u);
+  ExpectDone(rows[0], a, 10);
+  ExpectDone(rows[1], b, 20);
+}
+
+TEST_F(PooledRunTest, TwoDropsBeforeTheRunStartsGiveOneRun) {
+  const std::string a = MakeFile("first.bin", 100, 8);
+  const std::string b = MakeFile("second.bin", 200, 9);
+  ASSERT_TRUE(DropPaths({a}));
+  ASSERT_TRUE(DropPaths({b}));  // before the 1 ms timer fires
+  EXPECT_EQ(ListItemCount(超级列表框), 0);
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 2u);
+  ExpectDone(rows[0], a, 100);
+  ExpectDone(rows[1], b, 200);
+  // One run: two successes against two entries, so the count came back to 0.
+  EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "2" + texts::kArrow + "2");
+  EXPECT_EQ(completedCount, 0);
+}
+
+TEST_F(PooledRunTest, DropDuringARunRehashesEverything) {
+  const std::string large = MakeFile("large.bin", 300 * 1024 * 1024, 11);
+  ASSERT_TRUE(DropPaths({large}));
+  ASSERT_TRUE(PumpUntil([] {
+    const auto rows = ReadRows();
+    return rows.size() == 1 && !rows[0].cell[4].empty();
+  }, kRunTimeoutMs));
+  const std::string small = MakeFile("small.bin", 5000, 12);
+  ASSERT_TRUE(DropPaths({small}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs, 1500));
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 2u);
+  ExpectDone(rows[0], large, 300 * 1024 * 1024);
+  ExpectDone(rows[1], small, 5000);
+  ExpectInputsUntouched();
+}
+
+TEST_F(PooledRunTest, ReadThatBringsNothingBeforeTheEndFails) {
+  // Another handle holds a lock on the second chunk, so the second read
+  // brings no bytes: that must not show the first chunk's digest as done.
+  const std::string path = MakeFile("locked-tail.bin", 2 * 8388608, 13);
+  HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  OVERLAPPED region{};
+  region.Offset = 8388608;
+  const bool locked = LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                                 8388608, 0, &region);
+  ASSERT_TRUE(DropPaths({path}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+  const auto rows = ReadRows();
+  UnlockFileEx(holder, 0, 8388608, 0, &region);
+  CloseHandle(holder);
+  ASSERT_EQ(rows.size(), 1u);
+  if (!locked) GTEST_SKIP() << "byte-range locks not available here";
+  EXPECT_EQ(rows[0].cell[2], texts::kDigestFailed);
+  EXPECT_EQ(rows[0].cell[3], texts::kComputing);
+  EXPECT_EQ(rows[0].cell[4], "50%");
+  ExpectInputsUntouched();
+}
+
+}  // namespace

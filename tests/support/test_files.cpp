@@ -1,0 +1,169 @@
+#include "tests/support/test_files.h"
+
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+std::string RandomName() {
+  static LONG counter = 0;
+  char name[64];
+  std::snprintf(name, sizeof name, "md5check-test-%lu-%lu-%ld", GetCurrentProcessId(),
+                GetTickCount(), InterlockedIncrement(&counter));
+  return name;
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+class Md5Reference {
+ public:
+  Md5Reference() {
+    CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
+    CryptCreateHash(provider_, CALG_MD5, 0, 0, &hash_);
+  }
+  ~Md5Reference() {
+    if (hash_) CryptDestroyHash(hash_);
+    if (provider_) CryptReleaseContext(provider_, 0);
+  }
+  void Add(const void* data, DWORD length) {
+    CryptHashData(hash_, static_cast<const BYTE*>(data), length, 0);
+  }
+  std::string Hex() {
+    BYTE digest[16];
+    DWORD length = sizeof digest;
+    CryptGetHashParam(hash_, HP_HASHVAL, digest, &length, 0);
+    std::string hex;
+    char two[3];
+    for (BYTE b : digest) {
+      std::snprintf(two, sizeof two, "%02X", b);
+      hex += two;
+    }
+    return hex;
+  }
+
+ private:
+  HCRYPTPROV provider_ = 0;
+  HCRYPTHASH hash_ = 0;
+};
+
+}  // namespace
+
+TempFolder::TempFolder() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  path_ = std::string(temp) + RandomName();
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  std::vector<char> block(1 << 20);
+  std::uint32_t state = seed;
+  std::int64_t left = size;
+  while (left > 0) {
+    for (char& byte : block) {
+      if (seed == 0) {
+        byte = 'a';
+      } else {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<char>(state >> 24);
+      }
+    }
+    const DWORD part = static_cast<DWORD>(std::min<std::int64_t>(left, std::int64_t(block.size())));
+    DWORD written = 0;
+    WriteFile(file, block.data(), part, &written, nullptr);
+    left -= part;
+  }
+  CloseHandle(file);
+}
+
+void WriteTextFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char block[65536];
+  DWORD got = 0;
+  while (ReadFile(file, block, sizeof block, &got, nullptr) && got > 0) bytes.append(block, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+std::string ReferenceMd5(const std::string& bytes) {
+  Md5Reference md5;
+  md5.Add(bytes.data(), static_cast<DWORD>(bytes.size()));
+  return md5.Hex();
+}
+
+std::string ReferenceMd5OfFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  Md5Reference md5;
+  std::vector<char> block(1 << 20);
+  DWORD got = 0;
+  while (ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0)
+    md5.Add(block.data(), got);
+  CloseHandle(file);
+  return md5.Hex();
+}
+
+bool FileFingerprint::operator==(const FileFingerprint& other) const {
+  return size == other.size && CompareFileTime(&lastWrite, &other.lastWrite) == 0 &&
+         digest == other.digest;
+}
+
+FileFingerprint FingerprintOf(const std::string& path) {
+  FileFingerprint print;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return print;
+  print.size = (std::int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  print.lastWrite = data.ftLastWriteTime;
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) print.digest = ReferenceMd5OfFile(path);
+  return print;
+}
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}

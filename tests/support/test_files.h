@@ -1,0 +1,42 @@
+// Test data: a private temp folder, files of known content, digests taken
+// with the system's CryptoAPI (independent of the program's cryptdll path),
+// and fingerprints that show whether a file was touched.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string Join(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Writes `size` bytes of a pattern that depends on `seed` (0 = all "a").
+void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed = 1);
+void WriteTextFile(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+// Upper-case MD5 of a file's bytes, computed with CryptoAPI.
+std::string ReferenceMd5OfFile(const std::string& path);
+std::string ReferenceMd5(const std::string& bytes);
+
+struct FileFingerprint {
+  std::int64_t size = -1;
+  FILETIME lastWrite{};
+  std::string digest;
+  bool operator==(const FileFingerprint& other) const;
+};
+FileFingerprint FingerprintOf(const std::string& path);
+// Every name in a folder (not recursive), sorted.
+std::vector<std::string> ListFolder(const std::string& folder);
