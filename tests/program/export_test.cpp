@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
-#include "tests/program/remote_program.h"
+#include "tests/support/remote_program.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class HdropDataObject : public IDataObject {
+class HdropDataObject final : public IDataObject {
  public:
   HdropDataObject(const std::vector<std::string>& paths, bool wide);
   ~HdropDataObject();

@@ -1,4 +1,4 @@
-#include "tests/program/remote_program.h"
+#include "tests/support/remote_program.h"
 
 #include <commctrl.h>
 

@@ -1,0 +1,64 @@
+// make run without a display: starts md5check.exe in a folder holding
+// sample files and an md5.ini, waits for its verdicts, prints the rows as
+// the window shows them, saves a screenshot and closes the program.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/texts.h"
+#include "tests/support/remote_program.h"
+#include "tests/support/screenshot.h"
+
+namespace {
+
+constexpr DWORD kVerdictTimeoutMs = 120000;
+
+std::string Utf8Of(const std::string& ansi) {
+  const int count = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(count), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), count);
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(bytes > 0 ? bytes - 1 : 0));
+  return utf8;
+}
+
+bool RowIsFinal(const std::vector<std::string>& row) {
+  return row[4] == texts::kVerified || row[4] == texts::kMismatch ||
+         row[2] == texts::kDigestFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: md5check_demo FOLDER ROWS SCREENSHOT.bmp\n");
+    return 2;
+  }
+  const size_t expectedRows = static_cast<size_t>(std::atoi(argv[2]));
+  RemoteProgram program(argv[1]);
+  if (!program.Started()) {
+    std::fprintf(stderr, "md5check did not start\n");
+    return 1;
+  }
+  const bool finished = program.WaitFor([&] {
+    const auto rows = program.Rows();
+    if (rows.size() != expectedRows) return false;
+    for (const auto& row : rows)
+      if (!RowIsFinal(row)) return false;
+    return true;
+  }, kVerdictTimeoutMs);
+  Sleep(500);  // let the last repaint land before the screenshot
+  std::printf("%s\n", Utf8Of(texts::kWindowCaption).c_str());
+  for (const auto& row : program.Rows()) {
+    std::printf("%3s  %-14s  %-28s  %-32s  %s\n", row[0].c_str(), Utf8Of(row[1]).c_str(),
+                Utf8Of(row[2]).c_str(), Utf8Of(row[3]).c_str(), Utf8Of(row[4]).c_str());
+  }
+  SaveWindowBitmap(program.Window(), argv[3]);
+  program.RequestClose();
+  const long code = program.WaitForExit(30000);
+  std::printf("md5check ended with code %ld\n", code);
+  return finished && code == 0 ? 0 : 1;
+}
