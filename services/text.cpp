@@ -19,8 +19,9 @@ namespace {
 
 std::uint8_t* AllocateAligned(std::int32_t capacity) {
   if (capacity <= 0) return nullptr;
+  // nothrow: a buffer that cannot be had is the empty buffer, not an exception
   return static_cast<std::uint8_t*>(::operator new(
-      static_cast<std::size_t>(capacity), std::align_val_t{ByteBuffer::kAlignment}));
+      static_cast<std::size_t>(capacity), std::align_val_t{ByteBuffer::kAlignment}, std::nothrow));
 }
 
 void FreeAligned(std::uint8_t* data) {
@@ -30,8 +31,9 @@ void FreeAligned(std::uint8_t* data) {
 }  // namespace
 
 ByteBuffer::ByteBuffer(const void* bytes, std::int32_t length) {
-  if (length <= 0) return;
+  if (length <= 0 || bytes == nullptr) return;
   data_ = AllocateAligned(length);
+  if (data_ == nullptr) return;
   std::memcpy(data_, bytes, static_cast<std::size_t>(length));
   length_ = capacity_ = length;
 }
@@ -67,6 +69,7 @@ ByteBuffer ByteBuffer::Zeroed(std::int32_t length) {
   ByteBuffer buffer;
   if (length <= 0) return buffer;
   buffer.data_ = AllocateAligned(length);
+  if (buffer.data_ == nullptr) return buffer;
   std::memset(buffer.data_, 0, static_cast<std::size_t>(length));
   buffer.length_ = buffer.capacity_ = length;
   return buffer;

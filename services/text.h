@@ -38,7 +38,8 @@ class ByteBuffer {
   static constexpr std::size_t kAlignment = 4096;
 
   ByteBuffer() = default;
-  ByteBuffer(const void* bytes, std::int32_t length);  // copies
+  // Copies; null bytes, or storage that cannot be had, give the empty buffer.
+  ByteBuffer(const void* bytes, std::int32_t length);
   ByteBuffer(const ByteBuffer& other);
   ByteBuffer& operator=(const ByteBuffer& other);
   ByteBuffer(ByteBuffer&& other) noexcept;

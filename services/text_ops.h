@@ -26,14 +26,18 @@ TextArray SplitText(const Text& text, std::optional<Text> delimiter = std::nullo
 Text Spaces(std::int32_t count);
 Text ConcatTexts(std::initializer_list<Text> parts);
 std::int32_t CompareTexts(const Text& a, const Text& b);  // -1, 0, 1
+// A path up to, not including, its last backslash (found two-byte aware);
+// empty when it has none.
+Text PathFolder(const Text& path);
 
 Text ToText(std::int32_t value);        // "%d"
 Text ToText(double value);              // "%.13g"
 Text ToText(const ByteBuffer& buffer);  // bytes up to the first NUL
-std::int32_t ToInt(const Text& text);   // atoi after the full-width mapping
+std::int32_t ToInt(const Text& text);   // atoi after the full-width mapping, clamped
 double ToReal(const Text& text);        // atof after the full-width mapping
 double RoundTo(double value, std::int32_t places = 0);
 Text HexText(std::int32_t value);       // "%X"
+// All arguments combined in order; no arguments give 0.
 std::int32_t BitAnd(std::initializer_list<std::int32_t> values);
 std::int32_t BitOr(std::initializer_list<std::int32_t> values);
 std::int32_t BitNot(std::int32_t value);

@@ -1,0 +1,106 @@
+#include "services/files.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "services/text_ops.h"
+
+namespace {
+
+// Long paths reach 32,767 UTF-16 units; in GBK that is at most twice the bytes.
+constexpr std::size_t kLongestPathBytes = 2 * 32768;
+
+// Owns a file handle; Close() reports whether closing succeeded.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() { Close(); }
+
+  bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+  bool Close() {
+    if (!IsValid()) return true;
+    const bool closed = CloseHandle(handle_) != FALSE;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+HANDLE OpenForReading(const Text& path) {
+  // Others may read too, but not write while the whole file is taken.
+  return CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+HANDLE CreateForWriting(const Text& path) {
+  return CreateFileA(path.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+
+bool WriteAll(HANDLE file, const ByteBuffer& buffer) {
+  DWORD written = 0;
+  const DWORD length = static_cast<DWORD>(buffer.Length());
+  return WriteFile(file, buffer.Data(), length, &written, nullptr) != FALSE && written == length;
+}
+
+std::string ModuleFileName() {
+  // Grows until the name fits: paths may be longer than MAX_PATH.
+  std::string name(MAX_PATH, '\0');
+  while (name.size() <= kLongestPathBytes) {
+    const DWORD size = static_cast<DWORD>(name.size());
+    const DWORD copied = GetModuleFileNameA(nullptr, name.data(), size);
+    if (copied == 0) return std::string();
+    if (copied < size) return name.substr(0, copied);
+    name.resize(name.size() * 2);
+  }
+  return std::string();
+}
+
+}  // namespace
+
+bool FileExists(const Text& path) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(path.CStr(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+ByteBuffer ReadWholeFile(const Text& path) {
+  if (path.IsEmpty()) return ByteBuffer();
+  FileHandle file(OpenForReading(path));
+  LARGE_INTEGER size;
+  if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size)) return ByteBuffer();
+  // A ByteBuffer holds at most 2^31 - 1 bytes; a larger file cannot be had.
+  if (size.QuadPart <= 0 || size.QuadPart > MAXLONG) return ByteBuffer();
+  ByteBuffer contents = ByteBuffer::Zeroed(static_cast<std::int32_t>(size.QuadPart));
+  DWORD read = 0;
+  if (contents.IsEmpty() ||
+      !ReadFile(file.Get(), contents.Data(), static_cast<DWORD>(contents.Length()), &read, nullptr))
+    return ByteBuffer();
+  contents.Truncate(static_cast<std::int32_t>(read));
+  return contents;
+}
+
+bool WriteWholeFile(const Text& path, std::initializer_list<const ByteBuffer*> buffers) {
+  if (path.IsEmpty()) return false;
+  FileHandle file(CreateForWriting(path));
+  if (!file.IsValid()) return false;
+  for (const ByteBuffer* buffer : buffers) {
+    if (buffer == nullptr || buffer->IsEmpty()) continue;
+    if (!WriteAll(file.Get(), *buffer)) return false;
+  }
+  return file.Close();
+}
+
+bool WriteWholeFile(const Text& path, const ByteBuffer& buffer) {
+  return WriteWholeFile(path, {&buffer});
+}
+
+Text RunDirectory() { return PathFolder(Text(ModuleFileName())); }
