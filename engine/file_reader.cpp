@@ -1,6 +1,7 @@
 #include "engine/file_reader.h"
 
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -61,7 +62,12 @@ std::int32_t FileReader::Read(HANDLE file, ByteBuffer& buffer, std::int32_t coun
   if (count == 0) {
     buffer.Release();
   } else if (buffer.Length() < count) {
-    buffer = ByteBuffer::Zeroed(count);
+    try {
+      buffer = ByteBuffer::Zeroed(count);
+    } catch (const std::bad_alloc&) {  // out of address space: a failed read
+      buffer.Release();
+      return 0;
+    }
   }
 
   DWORD bytesRead = 0;
