@@ -61,36 +61,26 @@ TEST(FileReaderLoop, ReadsFilesAroundTheChunkSizeInWholeChunks) {
   }
 }
 
-TEST(FileReader, ReusedBufferHoldsExactlyTheBytesRead) {
+TEST(FileReader, BufferHoldsExactlyTheBytesRead) {
   TempFolder folder;
   const std::string path = folder.Write("abc.txt", {'a', 'b', 'c'});
   FileReader reader;
   HANDLE file = reader.Open(Text(path.c_str()));
-  ByteBuffer buffer = ByteBuffer::Zeroed(kChunkSize);
+  ByteBuffer buffer = ByteBuffer::Zeroed(kChunkSize);  // reused: stale bytes must not show
   std::memset(buffer.Data(), 'x', kChunkSize);
   EXPECT_EQ(reader.Read(file, buffer, kChunkSize), 3);
   EXPECT_EQ(buffer, ByteBuffer("abc", 3));
   EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.Data()) % ByteBuffer::kAlignment, 0u);
-  EXPECT_TRUE(reader.IsAtEnd(file));
   EXPECT_EQ(reader.Read(file, buffer, kChunkSize), 0);  // at the end
   EXPECT_TRUE(buffer.IsEmpty());
-  reader.Close(file);
-}
 
-TEST(FileReader, CountZeroReadsTheRestOfTheFile) {
-  TempFolder folder;
-  const std::string path = folder.Write("abc.txt", {'a', 'b', 'c'});
-  FileReader reader;
-  HANDLE file = reader.Open(Text(path.c_str()));
-  ByteBuffer buffer;
-  EXPECT_EQ(reader.Read(file, buffer, 0), 3);
-  EXPECT_EQ(buffer, ByteBuffer("abc", 3));
-  EXPECT_EQ(reader.Read(file, buffer, 0), 0);  // at the end: nothing
-  EXPECT_TRUE(buffer.IsEmpty());
   EXPECT_TRUE(reader.Rewind(file));
-  EXPECT_EQ(reader.GetPosition(file), 0);
   EXPECT_EQ(reader.Read(file, buffer, -5), 0);  // a negative count reads nothing
   EXPECT_EQ(reader.GetPosition(file), 0);
+  EXPECT_EQ(reader.Read(file, buffer, 0), 3);  // 0: the rest of the file
+  EXPECT_EQ(buffer, ByteBuffer("abc", 3));
+  EXPECT_EQ(reader.Read(file, buffer, 0), 0);
+  EXPECT_TRUE(buffer.IsEmpty());
   reader.Close(file);
 }
 
@@ -122,43 +112,32 @@ TEST(FileReader, CountZeroRefusesARestOfTwoGibOrMore) {
   reader.Close(file);
 }
 
-void ExpectFailedHandleBehaves(const FileReader& reader, HANDLE file) {
-  ASSERT_EQ(file, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(reader.GetSize(file), -1);
-  EXPECT_EQ(reader.GetPosition(file), -1);
-  EXPECT_TRUE(reader.IsAtEnd(file));
-  ByteBuffer buffer("old", 3);
-  EXPECT_EQ(reader.Read(file, buffer, kChunkSize), 0);
-  EXPECT_TRUE(buffer.IsEmpty());
-  buffer = ByteBuffer("old", 3);
-  EXPECT_EQ(reader.Read(file, buffer, 0), 0);
-  EXPECT_TRUE(buffer.IsEmpty());
-  EXPECT_FALSE(reader.Close(file));
-}
-
-TEST(FileReaderFailures, MissingFileIsNotCreated) {
+// A missing file (never created), a directory and a file held without read
+// sharing all fail to open, and the failed handle reads as nothing.
+TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
   TempFolder folder;
-  const std::string path = folder.PathOf("missing.bin");
-  FileReader reader;
-  ExpectFailedHandleBehaves(reader, reader.Open(Text(path.c_str())));
-  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST(FileReaderFailures, DirectoryCannotBeOpened) {
-  TempFolder folder;
-  const std::string path = folder.PathOf("sub");
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
-  FileReader reader;
-  ExpectFailedHandleBehaves(reader, reader.Open(Text(path.c_str())));
-}
-
-TEST(FileReaderFailures, FileHeldWithoutReadSharingCannotBeOpened) {
-  TempFolder folder;
-  const std::string path = folder.Write("locked.bin", {1, 2, 3});
-  HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string missing = folder.PathOf("missing.bin");
+  const std::string directory = folder.PathOf("sub");
+  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+  const std::string locked = folder.Write("locked.bin", {1, 2, 3});
+  HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
   FileReader reader;
-  ExpectFailedHandleBehaves(reader, reader.Open(Text(path.c_str())));
+  for (const std::string& path : {missing, directory, locked}) {
+    HANDLE file = reader.Open(Text(path.c_str()));
+    ASSERT_EQ(file, INVALID_HANDLE_VALUE) << path;
+    EXPECT_EQ(reader.GetSize(file), -1);
+    EXPECT_EQ(reader.GetPosition(file), -1);
+    EXPECT_TRUE(reader.IsAtEnd(file));
+    for (std::int32_t count : {kChunkSize, 0}) {
+      ByteBuffer buffer("old", 3);
+      EXPECT_EQ(reader.Read(file, buffer, count), 0);
+      EXPECT_TRUE(buffer.IsEmpty());
+    }
+    EXPECT_FALSE(reader.Close(file));  // it is the process pseudo handle too
+  }
+  EXPECT_EQ(GetFileAttributesA(missing.c_str()), INVALID_FILE_ATTRIBUTES);
   CloseHandle(holder);
 }
 

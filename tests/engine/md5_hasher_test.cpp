@@ -22,11 +22,10 @@ Text DigestInOnePass(const ByteBuffer& buffer) {
   return hasher.GetDigestText();
 }
 
-TEST(Md5Hasher, CryptdllIsAvailable) { ASSERT_TRUE(Md5Hasher::IsAvailable()); }
-
 // The RFC 1321 test suite; "0cc1..." and "...8f00b2..." also show that bytes
 // below 0x10 keep their leading zero.
 TEST(Md5Hasher, MatchesTheRfc1321TestSuiteInLowerCase) {
+  ASSERT_TRUE(Md5Hasher::IsAvailable());
   const struct {
     const char* message;
     const char* digest;
@@ -46,23 +45,10 @@ TEST(Md5Hasher, MatchesTheRfc1321TestSuiteInLowerCase) {
   }
 }
 
-TEST(Md5Hasher, DigestTextIsEmptyUntilFinalAndClearedByInit) {
-  Md5Hasher hasher;
-  EXPECT_TRUE(hasher.GetDigestText().IsEmpty());
-  hasher.Init();
-  hasher.Update(BufferOf("abc"));
-  EXPECT_TRUE(hasher.GetDigestText().IsEmpty());
-  hasher.Final();
-  EXPECT_EQ(hasher.GetDigestText().Length(), 32);
-  hasher.Init();
-  EXPECT_TRUE(hasher.GetDigestText().IsEmpty());
-  hasher.Final();  // a fresh Init starts over: the empty message
-  EXPECT_EQ(hasher.GetDigestText(), Text("d41d8cd98f00b204e9800998ecf8427e"));
-}
-
 TEST(Md5Hasher, EmptyBuffersAndPiecesChangeNothing) {
   Md5Hasher hasher;
   hasher.Init();
+  EXPECT_TRUE(hasher.GetDigestText().IsEmpty());
   hasher.Update(ByteBuffer());
   hasher.UpdateFromPointer("ab", 2);
   hasher.UpdateFromPointer(nullptr, 0);

@@ -117,22 +117,6 @@ TEST_F(PoolMessages, HandlersReachedDuringStopFindThePoolStopping) {
   poolUnderTest = nullptr;
 }
 
-void SleepAWhile(std::uint32_t, std::uint32_t) { Sleep(350); }
-
-TEST_F(PoolMessages, QuitMessageStaysQueuedThroughStop) {
-  PostMessageA(window, kPostedUpdate, 0, 0);
-  PostQuitMessage(7);
-  CompletionPortPool pool;
-  ASSERT_TRUE(pool.Start(&SleepAWhile, 1));
-  ASSERT_TRUE(pool.Post(0, 0));
-  EXPECT_TRUE(pool.Stop());  // several slices: the pump ran and met WM_QUIT
-  EXPECT_EQ(postedHandled.load(), 1);
-  MSG message;
-  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(message.wParam, 7u);
-}
-
 TEST_F(PoolMessages, PumpStopsBeforeAQueuedQuitAndKeepsWhatFollows) {
   PostMessageA(window, kPostedUpdate, 0, 0);
   PostMessageA(window, WM_QUIT, 3, 0);
