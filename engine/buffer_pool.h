@@ -9,6 +9,9 @@
 
 struct alignas(MEMORY_ALLOCATION_ALIGNMENT) BufferPool {
   static constexpr std::int32_t kItemsPerBlock = 64;
+  // Item sizes are rounded up to this: a free item carries a list link,
+  // which the platform wants aligned (8 bytes on 32-bit, 16 on 64-bit).
+  static constexpr std::int32_t kItemAlignment = MEMORY_ALLOCATION_ALIGNMENT;
 
   std::int32_t itemSize;
   SLIST_HEADER freeItems;

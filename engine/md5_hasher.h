@@ -17,6 +17,10 @@ class Md5Hasher {
   };
   static_assert(sizeof(Context) == 104);
 
+  // False when cryptdll.dll or one of its MD5 entry points cannot be loaded;
+  // then nothing is hashed and the digest text stays empty after Final.
+  static bool IsAvailable();
+
   void Init();
   void UpdateFromPointer(const void* data, std::int32_t length);
   void Update(const ByteBuffer& buffer);

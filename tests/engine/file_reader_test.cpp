@@ -1,0 +1,163 @@
+#include "engine/file_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/md5_hasher.h"
+#include "tests/engine/temp_folder.h"
+
+namespace {
+
+constexpr std::int32_t kChunkSize = 8 * 1024 * 1024;
+
+struct LoopResult {
+  std::int64_t size = -1;
+  std::vector<std::int32_t> reads;
+  Text digest;
+};
+
+// The runs' pattern: size, rewind, 8 MiB reads until the end, one buffer.
+LoopResult HashInChunks(const std::string& path) {
+  FileReader reader;
+  LoopResult result;
+  HANDLE file = reader.Open(Text(path.c_str()));
+  result.size = reader.GetSize(file);
+  reader.Rewind(file);
+  Md5Hasher hasher;
+  hasher.Init();
+  ByteBuffer chunk;
+  while (!reader.IsAtEnd(file)) {
+    const std::int32_t read = reader.Read(file, chunk, kChunkSize);
+    result.reads.push_back(read);
+    EXPECT_EQ(chunk.Length(), read);
+    if (read == 0) break;
+    hasher.Update(chunk);
+  }
+  hasher.Final();
+  result.digest = hasher.GetDigestText();
+  EXPECT_TRUE(reader.Close(file));
+  return result;
+}
+
+TEST(FileReaderLoop, ReadsFilesAroundTheChunkSizeInWholeChunks) {
+  TempFolder folder;
+  const struct {
+    std::int32_t size;
+    std::vector<std::int32_t> reads;
+    const char* digest;
+  } cases[] = {
+      {0, {}, "d41d8cd98f00b204e9800998ecf8427e"},
+      {1, {1}, "93b885adfe0da089cdf634904fd59f71"},
+      {kChunkSize, {kChunkSize}, "772d91c642197f2878d687f099363830"},
+      {kChunkSize + 1, {kChunkSize, 1}, "64daeded7543bf8ae33bd0af4e8d6f98"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = folder.Write(std::to_string(c.size) + ".bin", PatternBytes(c.size));
+    const LoopResult result = HashInChunks(path);
+    EXPECT_EQ(result.size, c.size);
+    EXPECT_EQ(result.reads, c.reads) << c.size;
+    EXPECT_EQ(result.digest, Text(c.digest)) << c.size;
+  }
+}
+
+TEST(FileReader, BufferHoldsExactlyTheBytesRead) {
+  TempFolder folder;
+  const std::string path = folder.Write("abc.txt", {'a', 'b', 'c'});
+  FileReader reader;
+  HANDLE file = reader.Open(Text(path.c_str()));
+  ByteBuffer buffer = ByteBuffer::Zeroed(kChunkSize);  // reused: stale bytes must not show
+  std::memset(buffer.Data(), 'x', kChunkSize);
+  EXPECT_EQ(reader.Read(file, buffer, kChunkSize), 3);
+  EXPECT_EQ(buffer, ByteBuffer("abc", 3));
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(buffer.Data()) % ByteBuffer::kAlignment, 0u);
+  EXPECT_EQ(reader.Read(file, buffer, kChunkSize), 0);  // at the end
+  EXPECT_TRUE(buffer.IsEmpty());
+
+  EXPECT_TRUE(reader.Rewind(file));
+  EXPECT_EQ(reader.Read(file, buffer, -5), 0);  // a negative count reads nothing
+  EXPECT_EQ(reader.GetPosition(file), 0);
+  EXPECT_EQ(reader.Read(file, buffer, 0), 3);  // 0: the rest of the file
+  EXPECT_EQ(buffer, ByteBuffer("abc", 3));
+  EXPECT_EQ(reader.Read(file, buffer, 0), 0);
+  EXPECT_TRUE(buffer.IsEmpty());
+  reader.Close(file);
+}
+
+// 2 GiB and more does not fit the 32-bit count: the read is refused rather
+// than wrapped into a short or negative count.
+TEST(FileReader, CountZeroRefusesARestOfTwoGibOrMore) {
+  TempFolder folder;
+  const std::string path = folder.PathOf("sparse.bin");
+  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  LARGE_INTEGER size{};
+  size.QuadPart = 0x80000000LL + 4096;  // sparse: takes no disk space
+  ASSERT_TRUE(SetFilePointerEx(writer, size, nullptr, FILE_BEGIN));
+  ASSERT_TRUE(SetEndOfFile(writer));
+  CloseHandle(writer);
+
+  FileReader reader;
+  HANDLE file = reader.Open(Text(path.c_str()));
+  ByteBuffer buffer("old", 3);
+  EXPECT_EQ(reader.Read(file, buffer, 0), 0);
+  EXPECT_TRUE(buffer.IsEmpty());
+  EXPECT_EQ(reader.GetPosition(file), 0);
+
+  LARGE_INTEGER nearEnd{};
+  nearEnd.QuadPart = 0x80000000LL;  // 4096 bytes left: small enough
+  ASSERT_TRUE(SetFilePointerEx(file, nearEnd, nullptr, FILE_BEGIN));
+  EXPECT_EQ(reader.Read(file, buffer, 0), 4096);
+  EXPECT_EQ(buffer.Length(), 4096);
+  EXPECT_TRUE(reader.IsAtEnd(file));
+  reader.Close(file);
+}
+
+// A missing file (never created), a directory and a file held without read
+// sharing all fail to open, and the failed handle reads as nothing.
+TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
+  TempFolder folder;
+  const std::string missing = folder.PathOf("missing.bin");
+  const std::string directory = folder.PathOf("sub");
+  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
+  const std::string locked = folder.Write("locked.bin", {1, 2, 3});
+  HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+  FileReader reader;
+  for (const std::string& path : {missing, directory, locked}) {
+    HANDLE file = reader.Open(Text(path.c_str()));
+    ASSERT_EQ(file, INVALID_HANDLE_VALUE) << path;
+    EXPECT_EQ(reader.GetSize(file), -1);
+    EXPECT_EQ(reader.GetPosition(file), -1);
+    EXPECT_TRUE(reader.IsAtEnd(file));
+    for (std::int32_t count : {kChunkSize, 0}) {
+      ByteBuffer buffer("old", 3);
+      EXPECT_EQ(reader.Read(file, buffer, count), 0);
+      EXPECT_TRUE(buffer.IsEmpty());
+    }
+    EXPECT_FALSE(reader.Close(file));  // it is the process pseudo handle too
+  }
+  EXPECT_EQ(GetFileAttributesA(missing.c_str()), INVALID_FILE_ATTRIBUTES);
+  CloseHandle(holder);
+}
+
+TEST(FileReader, FileHeldOpenForWritingWithReadSharingCanBeRead) {
+  TempFolder folder;
+  const std::string path = folder.PathOf("growing.txt");
+  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(writer, "abc", 3, &written, nullptr);
+
+  FileReader reader;
+  HANDLE file = reader.Open(Text(path.c_str()));
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(reader.GetSize(file), 3);
+  ByteBuffer buffer;
+  EXPECT_EQ(reader.Read(file, buffer, kChunkSize), 3);
+  EXPECT_EQ(buffer, ByteBuffer("abc", 3));
+  EXPECT_TRUE(reader.Close(file));
+  CloseHandle(writer);
+}
+
+}  // namespace

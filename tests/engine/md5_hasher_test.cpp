@@ -1,0 +1,86 @@
+#include "engine/md5_hasher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tests/engine/temp_folder.h"
+
+namespace {
+
+constexpr std::int32_t kChunkSize = 8 * 1024 * 1024;
+
+ByteBuffer BufferOf(const char* text) {
+  return ByteBuffer(text, static_cast<std::int32_t>(std::strlen(text)));
+}
+
+Text DigestInOnePass(const ByteBuffer& buffer) {
+  Md5Hasher hasher;
+  hasher.Init();
+  hasher.Update(buffer);
+  hasher.Final();
+  return hasher.GetDigestText();
+}
+
+// The RFC 1321 test suite; "0cc1..." and "...8f00b2..." also show that bytes
+// below 0x10 keep their leading zero.
+TEST(Md5Hasher, MatchesTheRfc1321TestSuiteInLowerCase) {
+  ASSERT_TRUE(Md5Hasher::IsAvailable());
+  const struct {
+    const char* message;
+    const char* digest;
+  } suite[] = {
+      {"", "d41d8cd98f00b204e9800998ecf8427e"},
+      {"a", "0cc175b9c0f1b6a831c399e269772661"},
+      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+      {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+       "d174ab98d277d9f5a5611c2c9f419d9f"},
+      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+       "57edf4a22be3c955ac49da2e2107b67a"},
+  };
+  for (const auto& entry : suite) {
+    EXPECT_EQ(DigestInOnePass(BufferOf(entry.message)), Text(entry.digest)) << '"' << entry.message << '"';
+  }
+}
+
+TEST(Md5Hasher, EmptyBuffersAndPiecesChangeNothing) {
+  Md5Hasher hasher;
+  hasher.Init();
+  EXPECT_TRUE(hasher.GetDigestText().IsEmpty());
+  hasher.Update(ByteBuffer());
+  hasher.UpdateFromPointer("ab", 2);
+  hasher.UpdateFromPointer(nullptr, 0);
+  hasher.UpdateFromPointer("c", 1);
+  hasher.UpdateFromPointer("x", -1);  // a negative length is ignored
+  hasher.Final();
+  EXPECT_EQ(hasher.GetDigestText(), Text("900150983cd24fb0d6963f7d28e17f72"));
+}
+
+TEST(Md5Hasher, DigestOfLeavesTheHasherItIsCalledOnAlone) {
+  Md5Hasher hasher;
+  hasher.Init();
+  hasher.Update(BufferOf("a"));
+  EXPECT_EQ(hasher.DigestOf(BufferOf("abc")), Text("900150983cd24fb0d6963f7d28e17f72"));
+  hasher.Update(BufferOf("bc"));
+  hasher.Final();
+  EXPECT_EQ(hasher.GetDigestText(), Text("900150983cd24fb0d6963f7d28e17f72"));
+}
+
+TEST(Md5Hasher, OneBufferAndManyChunksGiveTheSameDigest) {
+  const std::int32_t total = 3 * kChunkSize + 12345;
+  const std::vector<std::uint8_t> bytes = PatternBytes(total);
+  const ByteBuffer whole(bytes.data(), total);
+
+  Md5Hasher chunked;
+  chunked.Init();
+  for (std::int32_t offset = 0; offset < total; offset += kChunkSize) {
+    const std::int32_t length = std::min(kChunkSize, total - offset);
+    chunked.Update(ByteBuffer(bytes.data() + offset, length));
+  }
+  chunked.Final();
+  EXPECT_EQ(chunked.GetDigestText(), Md5Hasher().DigestOf(whole));
+}
+
+}  // namespace
