@@ -63,6 +63,9 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   RECT cell = GetCellRect(row, column, list);
   const bool selected = IsRowSelected(list, draw.nmcd.dwItemSpec);
   FillSolidRect(dc, cell, selected ? selectedCellColor : listBackColor);
+  // The list leaves an opaque white text background in the DC (Wine does),
+  // which would box every text in white over the bars and the selection.
+  SetBkMode(dc, TRANSPARENT);
   InsetRect(cell, kCellInsetX, kCellInsetY);
   if (RightPart(text, 1) == Text(kProgressMark)) {
     DrawProgressCell(dc, cell, text, selected);

@@ -71,14 +71,12 @@ class FileDropTarget final : public IDropTarget {
     STGMEDIUM medium{};
     if (data->GetData(&format, &medium) != S_OK) return S_OK;
     Text dropText;
-    UINT count = 0;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
-      const auto drop = static_cast<HDROP>(medium.hGlobal);
-      count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-      dropText = DropText(drop);
+      dropText = DropText(static_cast<HDROP>(medium.hGlobal));
     }
     ReleaseStgMedium(&medium);
-    if (count == 0) return S_OK;  // an empty drop is no drop of files
+    // No paths (Wine counts an empty file list as one empty name): no drop.
+    if (dropText.IsEmpty()) return S_OK;
     if (effect != nullptr) *effect = DROPEFFECT_COPY;
     if (component_.handler != nullptr) component_.handler(dropText);
     return S_OK;
