@@ -187,25 +187,23 @@ class DialogUser {
   bool Found() const { return found_; }
 
  private:
+  // The visible standard dialog (class "#32770") of this process.
+  static BOOL CALLBACK TakeDialog(HWND window, LPARAM found) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (process != GetCurrentProcessId() || std::string(name) != "#32770" ||
+        !IsWindowVisible(window)) {
+      return TRUE;
+    }
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
   static HWND FindDialog() {
-    struct Search {
-      HWND dialog = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-          DWORD process = 0;
-          GetWindowThreadProcessId(window, &process);
-          char name[16] = {};
-          GetClassNameA(window, name, sizeof name);
-          if (process == GetCurrentProcessId() && std::string(name) == "#32770" &&
-              IsWindowVisible(window)) {
-            reinterpret_cast<Search*>(found)->dialog = window;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.dialog;
+    HWND dialog = nullptr;
+    EnumWindows(TakeDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
   }
 
   void Play(const std::string& name, bool confirm) {
