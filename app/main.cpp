@@ -1,4 +1,37 @@
-// Placeholder entry until the main window lands.
+// Program entry: process-wide state, the main window, its message loop.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <cstdlib>
+
+#include "app/globals.h"
+#include "services/files.h"
+#include "shell/main_window.h"
+#include "shell/startup.h"
+
+namespace {
+constexpr DWORD kCommonControls = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  CreateGlobals();
+  std::atexit(ReleaseGlobals);
+  SetCurrentDirectoryA(RunDirectory().CStr());
+  OleInitialize(nullptr);  // drag and drop needs OLE on the window thread
+  INITCOMMONCONTROLSEX controls{sizeof controls, kCommonControls};
+  InitCommonControlsEx(&controls);
+
+  MainWindowEvents events;
+  events.created = InitialiseMainWindow;
+  if (CreateMainWindow(instance, events) == nullptr) return 0;
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  OleUninitialize();
+  return 0;
+}

@@ -12,7 +12,11 @@ struct FileDropComponent {
   FileDropHandler handler = nullptr;
   bool registered = false;
   void* target = nullptr;  // the OLE drop target object while registered
+  HWND window = nullptr;   // the window it watches while registered
 };
 
 // False when this component is already registered or RegisterDragDrop fails.
 bool RegisterFileDrop(FileDropComponent& component, HWND window);
+// Ends the registration (before the window is destroyed), so that the
+// component can be registered again. Does nothing when not registered.
+void RevokeFileDrop(FileDropComponent& component);

@@ -1,0 +1,138 @@
+#include "render/progress_cells.h"
+
+#include <commctrl.h>
+
+#include "render/cell_colors.h"
+#include "services/list_control.h"
+#include "services/text_ops.h"
+#include "shell/main_window.h"
+
+namespace {
+
+constexpr char kProgressMark[] = "%";
+constexpr UINT kRowStateMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT;  // 7
+constexpr UINT kProgressTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 0x25
+constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       // 0x24
+constexpr std::int32_t kCellInsetX = 2;
+constexpr std::int32_t kCellInsetY = 1;
+constexpr std::int32_t kBarFrameWidth = 1;
+constexpr double kFullBar = 100.0;
+constexpr DWORD kCellStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+
+// A bar value outside 0..100 (or no number at all) would put the fill
+// outside the frame; the program itself writes only 0..100.
+double BarValue(const Text& text) {
+  const double value = ToReal(text);
+  if (!(value >= 0.0)) return 0.0;  // NaN too
+  return value > kFullBar ? kFullBar : value;
+}
+
+bool IsRowSelected(HWND list, DWORD_PTR row) {
+  const auto state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, kRowStateMask));
+  return (state & LVIS_SELECTED) != 0;
+}
+
+void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected) {
+  // Frame with the pen and brush the list left in the DC.
+  Rectangle(dc, cell.left, cell.top, cell.right, cell.bottom);
+  RECT bar = cell;
+  InsetRect(bar, kBarFrameWidth, kBarFrameWidth);
+  const double value = BarValue(text);
+  RECT done = bar;
+  RECT rest = bar;
+  done.right = static_cast<LONG>(static_cast<double>(bar.right - bar.left) * value / kFullBar +
+                                 static_cast<double>(bar.left));
+  rest.left = done.right;
+  SetTextColor(dc, selected ? progressSelectedTextColor : progressTextColor);
+  FillSolidRect(dc, done, progressDoneColor);
+  FillSolidRect(dc, rest, progressRestColor);
+  DrawTextA(dc, text.CStr(), TextLength(text), &bar, kProgressTextFormat);
+}
+
+void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected) {
+  SetTextColor(dc, selected ? listTextBackColor : listTextColor);
+  DrawTextA(dc, text.CStr(), TextLength(text), &cell, kPlainTextFormat);
+}
+
+void DrawCell(const NMLVCUSTOMDRAW& draw) {
+  HWND list = WindowHandleOf(超级列表框);
+  const auto row = static_cast<std::int32_t>(draw.nmcd.dwItemSpec);
+  const std::int32_t column = draw.iSubItem;
+  HDC dc = draw.nmcd.hdc;
+  const Text text = ListGetCellText(list, row, column);
+  RECT cell = GetCellRect(row, column, list);
+  const bool selected = IsRowSelected(list, draw.nmcd.dwItemSpec);
+  FillSolidRect(dc, cell, selected ? selectedCellColor : listBackColor);
+  // The list leaves an opaque white text background in the DC (Wine does),
+  // which would box every text in white over the bars and the selection.
+  SetBkMode(dc, TRANSPARENT);
+  InsetRect(cell, kCellInsetX, kCellInsetY);
+  if (RightPart(text, 1) == Text(kProgressMark)) {
+    DrawProgressCell(dc, cell, text, selected);
+  } else {
+    DrawPlainCell(dc, cell, text, selected);
+  }
+}
+
+LRESULT OnCustomDraw(const NMLVCUSTOMDRAW& draw) {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case kCellStage:
+      DrawCell(draw);
+      return CDRF_SKIPDEFAULT;
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+LRESULT OnNotify(const NMHDR& header) {
+  if (header.code != static_cast<UINT>(NM_CUSTOMDRAW) ||
+      header.hwndFrom != WindowHandleOf(超级列表框)) {
+    return 0;
+  }
+  return OnCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NOTIFY:
+      if (lParam == 0) return 0;
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    default:
+      return CallWindowProcA(previousWindowProc, window, message, wParam, lParam);
+  }
+}
+
+RECT GetCellRect(std::int32_t row, std::int32_t column, HWND list) {
+  std::int32_t x = 0;
+  for (std::int32_t left = 0; left < column; ++left) x += ListColumnWidth(list, left);
+  // Top 0 asks for sub-item 0 and left 0 (LVIR_BOUNDS) for the whole row:
+  // only its top and bottom are used.
+  RECT rowBounds{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(&rowBounds));
+  RECT cell{};
+  cell.left = x - GetScrollPos(list, SB_HORZ);
+  cell.right = cell.left + ListColumnWidth(list, column);
+  cell.top = rowBounds.top;
+  cell.bottom = rowBounds.bottom;
+  return cell;
+}
+
+void FillSolidRect(HDC dc, const RECT& rect, COLORREF color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
+void InsetRect(RECT& rect, std::int32_t dx, std::int32_t dy) {
+  rect.left += dx;
+  rect.right -= dx;
+  rect.top += dy;
+  rect.bottom -= dy;
+}

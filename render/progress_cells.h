@@ -1,0 +1,18 @@
+// The main window's replacement procedure: it draws every cell of
+// 超级列表框 itself and turns cells ending in "%" into progress bars.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// WM_NOTIFY is answered here and never handed on; every other message goes
+// to previousWindowProc unchanged.
+LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// One cell in the list's client coordinates: the column's current width,
+// shifted by the horizontal scroll position, over the row's full height.
+RECT GetCellRect(std::int32_t row, std::int32_t column, HWND list);
+void FillSolidRect(HDC dc, const RECT& rect, COLORREF color);
+// Left and top grow, right and bottom shrink.
+void InsetRect(RECT& rect, std::int32_t dx, std::int32_t dy);

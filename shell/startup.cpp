@@ -1,0 +1,54 @@
+#include "shell/startup.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/globals.h"
+#include "render/cell_colors.h"
+#include "render/progress_cells.h"
+#include "services/file_drop.h"
+#include "services/list_control.h"
+#include "services/text_ops.h"
+#include "shell/main_window.h"
+
+namespace {
+
+constexpr double kWorkersPerProcessor = 2.0;
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kRed = 0x0000FF;  // RGB(255, 0, 0)
+
+void SetWorkerThreadCount() {
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  workerThreadCount =
+      static_cast<std::int32_t>(static_cast<double>(system.dwNumberOfProcessors) *
+                                kWorkersPerProcessor);
+}
+
+void SetCellColors() {
+  listTextColor = ListTextColor(超级列表框);
+  listBackColor = ListBackColor(超级列表框);
+  listTextBackColor = ListTextBackColor(超级列表框);
+  selectedCellColor = MakeRgb(0, 96, 192);
+  progressDoneColor = MakeRgb(204, 255, 0);
+  progressRestColor = kWhite;
+  progressTextColor = listTextColor;
+  progressSelectedTextColor = kRed;
+}
+
+void InstallCellDrawing() {
+  previousWindowProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(MainWindowSubclassProc)));
+}
+
+}  // namespace
+
+void InitialiseMainWindow() {
+  SetWorkerThreadCount();
+  SetCellColors();
+  InstallCellDrawing();
+  RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
+  // Verification mode: the md5.ini step comes here, last.
+}

@@ -1,0 +1,253 @@
+// The list's cells as they come out on the screen: pixels read back from
+// the window under Xvfb.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "app/texts.h"
+#include "render/cell_colors.h"
+#include "render/progress_cells.h"
+#include "services/list_control.h"
+#include "shell/main_window.h"
+#include "shell/startup.h"
+#include "tests/window/window_test_support.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kDone = RGB(204, 255, 0);
+constexpr COLORREF kSelected = RGB(0, 96, 192);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+struct RowBand {
+  int top, bottom;  // list client coordinates, bottom exclusive
+};
+
+// On the text's middle line, between its first and last inked pixel, some
+// pixels keep the cell's background: the text has no box of its own.
+bool BackgroundShowsBetweenLetters(const Capture& shot, const RowBand& band, int left, int right,
+                                   COLORREF background) {
+  const int y = (band.top + band.bottom) / 2;
+  int first = -1, last = -1;
+  for (int x = left; x < right; ++x) {
+    if (shot.At(x, y) != background) {
+      if (first < 0) first = x;
+      last = x;
+    }
+  }
+  for (int x = first + 1; x < last; ++x) {
+    if (shot.At(x, y) == background) return true;
+  }
+  return false;
+}
+
+class CellDrawing : public testing::Test {
+ protected:
+  CellDrawing() : window_(Events()) {}
+  static MainWindowEvents Events() {
+    MainWindowEvents events;
+    events.created = InitialiseMainWindow;
+    return events;
+  }
+
+  void AddRow(const char* progress, const char* path = "C:\\file.bin") {
+    const int row = ListInsertRow(超级列表框, std::nullopt, Text(std::to_string(ListItemCount(超级列表框) + 1).c_str()));
+    ListSetCellText(超级列表框, row, 1, path);
+    ListSetCellText(超级列表框, row, 4, progress);
+  }
+  static RowBand Band(int row) {
+    RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(超级列表框, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    return {bounds.top, bounds.bottom};
+  }
+  static Capture List() { return Capture(超级列表框); }
+
+  TestMainWindow window_;
+};
+
+// Column 4 starts after 20 + 200 + 150 + 200 pixels; the cell is inset by
+// 2 and 1, the frame is one pixel, so the bar's inside starts 3 pixels in.
+constexpr int kColumn4Left = 570;
+
+TEST_F(CellDrawing, BarsFillTheTruncatedShareOfTheirInsideAndLeaveTheRestWhite) {
+  AddRow("0%");
+  AddRow("45%");
+  AddRow("100%");
+  AddRow("plain");
+  const Capture shot = List();
+  const int barLeft = kColumn4Left + 3;        // 573
+  const int barRight = kColumn4Left + 150 - 3;  // 717, exclusive: 144 wide
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(row);
+    const RowBand band = Band(row);
+    const int frameTop = band.top + 1;
+    const int insideTop = band.top + 2;  // texts never reach the top line
+    // 0%: nothing filled; 45%: 573 + 144 * 45 / 100 = 637.8, so 637;
+    // 100%: all filled.
+    const int doneRight = row == 0 ? barLeft : row == 1 ? 637 : barRight;
+    EXPECT_EQ(shot.At(barLeft - 1, insideTop + 3), kBlack);     // frame, left side
+    EXPECT_EQ(shot.At(barLeft + 10, frameTop), kBlack);          // frame, top side
+    EXPECT_EQ(shot.At(barLeft - 2, insideTop + 3), kWhite);      // cell inset
+    for (int x = barLeft; x < barRight && x < shot.Width(); ++x) {
+      ASSERT_EQ(shot.At(x, insideTop), x < doneRight ? kDone : kWhite) << "x " << x;
+    }
+  }
+  // A plain cell of column 4: white background, black text, no frame.
+  const RowBand plain = Band(3);
+  EXPECT_EQ(shot.At(barLeft - 1, plain.top + 4), kWhite);
+  bool dark = false;
+  for (int x = kColumn4Left + 2; x < kColumn4Left + 40; ++x) {
+    for (int y = plain.top; y < plain.bottom; ++y) dark |= GetGValue(shot.At(x, y)) < 100;
+  }
+  EXPECT_TRUE(dark) << "the plain text is drawn";
+}
+
+TEST_F(CellDrawing, APercentTextInAnyColumnIsABarOfItsLeadingNumber) {
+  AddRow("", "abc%");  // column 1: a bar of value 0
+  ListSetCellText(超级列表框, 0, 2, "20%");
+  const Capture shot = List();
+  const RowBand band = Band(0);
+  const int y = band.top + 2;
+  // Column 1 (20..220): frame at 22, inside all white.
+  EXPECT_EQ(shot.At(22, y + 3), kBlack);
+  for (int x = 23; x < 217; ++x) ASSERT_EQ(shot.At(x, y), kWhite) << "x " << x;
+  // Column 2 (220..370): inside 223..367, 144 * 20 / 100 = 28.8, so 28 filled.
+  EXPECT_EQ(shot.At(223 + 27, y), kDone);
+  EXPECT_EQ(shot.At(223 + 28, y), kWhite);
+  // The empty progress cell is only background.
+  for (int x = kColumn4Left + 1; x < kColumn4Left + 140; ++x) {
+    ASSERT_EQ(shot.At(x, y + 3), kWhite) << "x " << x;
+  }
+}
+
+TEST_F(CellDrawing, SelectedRowCellsSitOnBlueWithWhiteAndRedTexts) {
+  AddRow("45%", "selected");
+  AddRow("45%", "other");
+  ListView_SetItemState(超级列表框, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  const Capture shot = List();
+  const RowBand selected = Band(0);
+  const RowBand other = Band(1);
+  const int y = selected.top + 1;
+  for (int x : {3, 100, 215, 300, 450, kColumn4Left + 1}) {
+    EXPECT_EQ(shot.At(x, y), kSelected) << "x " << x;
+    EXPECT_EQ(shot.At(x, other.top + 1), kWhite) << "x " << x;
+  }
+  // The bar keeps its colours; its text turns red, plain text white.
+  EXPECT_EQ(shot.At(kColumn4Left + 4, selected.top + 2), kDone);
+  bool red = false, whiteText = false;
+  for (int yy = selected.top; yy < selected.bottom; ++yy) {
+    for (int x = kColumn4Left; x < kColumn4Left + 150; ++x) {
+      const COLORREF c = shot.At(x, yy);
+      red |= GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+    }
+    for (int x = 22; x < 80; ++x) whiteText |= shot.At(x, yy) == kWhite;
+  }
+  EXPECT_TRUE(red);
+  EXPECT_TRUE(whiteText);
+  // The texts show the blue between their letters: no box behind them.
+  EXPECT_TRUE(BackgroundShowsBetweenLetters(shot, selected, 22, 218, kSelected));
+  EXPECT_TRUE(BackgroundShowsBetweenLetters(shot, other, 22, 218, kWhite));
+}
+
+TEST_F(CellDrawing, BarTextsShowTheBarBetweenTheirLetters) {
+  AddRow("100%");
+  const Capture shot = List();
+  const RowBand band = Band(0);
+  EXPECT_TRUE(BackgroundShowsBetweenLetters(shot, band, kColumn4Left + 3, kColumn4Left + 147, kDone));
+  for (int y = band.top + 2; y < band.bottom - 2; ++y) {
+    for (int x = kColumn4Left + 3; x < kColumn4Left + 147; ++x) {
+      ASSERT_NE(shot.At(x, y), kWhite) << "x " << x << " y " << y;
+    }
+  }
+}
+
+TEST_F(CellDrawing, HorizontalScrollMovesEveryCellLeftByTheScrolledPixels) {
+  // Widen column 4 so the columns outgrow the list and it can scroll.
+  SendMessageA(超级列表框, LVM_SETCOLUMNWIDTH, 4, 250);
+  AddRow("45%", "\xD5\xFD\xD4\xDA scrolled");
+  AddRow("100%");
+  AddRow("text");
+  const Capture before = List();
+  SendMessageA(超级列表框, LVM_SCROLL, 30, 0);
+  ASSERT_EQ(GetScrollPos(超级列表框, SB_HORZ), 30);
+  const Capture after = List();
+  const int visibleRight = 715;  // the main window cuts the list off here
+  for (int row = 0; row < 3; ++row) {
+    const RowBand band = Band(row);
+    for (int y = band.top; y < band.bottom; ++y) {
+      for (int x = 0; x + 30 < visibleRight; ++x) {
+        ASSERT_EQ(after.At(x, y), before.At(x + 30, y)) << "x " << x << " y " << y;
+      }
+    }
+  }
+  // 45% of a 244-pixel inside from 573: 682 unscrolled, 652 scrolled.
+  const int y = Band(0).top + 2;
+  EXPECT_EQ(before.At(681, y), kDone);
+  EXPECT_EQ(before.At(682, y), kWhite);
+  EXPECT_EQ(after.At(651, y), kDone);
+  EXPECT_EQ(after.At(652, y), kWhite);
+}
+
+// Messages the procedure hands on are recorded here.
+UINT handedOn;
+LRESULT CALLBACK Recorder(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  handedOn = message;
+  return static_cast<LRESULT>(wParam + static_cast<WPARAM>(lParam));
+}
+
+TEST(SubclassProc, NotificationsAreAnsweredHereEverythingElseIsHandedOnUnchanged) {
+  const WNDPROC saved = previousWindowProc;
+  previousWindowProc = Recorder;
+  handedOn = 0;
+  NMHDR other{reinterpret_cast<HWND>(0x1234), 7, static_cast<UINT>(NM_CUSTOMDRAW)};
+  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&other)), 0);
+  other.code = static_cast<UINT>(NM_CLICK);
+  other.hwndFrom = 超级列表框;
+  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&other)), 0);
+  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_NOTIFY, 7, 0), 0);
+  EXPECT_EQ(handedOn, 0u);
+  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_GETMINMAXINFO, 40, 2), 42);
+  EXPECT_EQ(handedOn, static_cast<UINT>(WM_GETMINMAXINFO));
+  previousWindowProc = saved;
+}
+
+TEST(CellGeometry, InsetShrinksEachSideAndFillLeavesNoBrush) {
+  RECT rect{10, 20, 110, 40};
+  InsetRect(rect, 2, 1);
+  EXPECT_EQ(rect.left, 12);
+  EXPECT_EQ(rect.top, 21);
+  EXPECT_EQ(rect.right, 108);
+  EXPECT_EQ(rect.bottom, 39);
+}
+
+// The main window with sample rows, saved for people to look at.
+TEST_F(CellDrawing, ScreenshotOfTheMainWindow) {
+  const char* const kFailed = texts::kDigestFailed;
+  struct Sample {
+    const char* path;
+    const char* size;
+    const char* digest;
+    const char* progress;
+  } const samples[] = {
+      {"D:\\\xC8\xED\xBC\xFE\\setup.exe", "1.50 MB", "0123456789ABCDEF0123456789ABCDEF", "100%"},
+      {"D:\\\xCA\xFD\xBE\xDD\\disk.iso", "3.00 GB ->> 1.35 GB", texts::kComputing, "45%"},
+      {"D:\\\xCA\xFD\xBE\xDD\\empty.txt", kFailed, texts::kComputing, ""},
+      {"D:\\readme.txt", "2.00 KB ->> 2.00 KB", "FEDCBA9876543210FEDCBA9876543210",
+       texts::kVerified},
+      {"D:\\old.bin", "12 KB ->> 12 KB", "00000000000000000000000000000000", texts::kMismatch},
+      {"D:\\new.bin", "8.00 MB", texts::kComputing, "0%"},
+  };
+  for (const Sample& sample : samples) {
+    const int row = ListInsertRow(超级列表框, std::nullopt, std::to_string(ListItemCount(超级列表框) + 1).c_str());
+    ListSetCellText(超级列表框, row, 1, sample.path);
+    ListSetCellText(超级列表框, row, 2, sample.size);
+    ListSetCellText(超级列表框, row, 3, sample.digest);
+    ListSetCellText(超级列表框, row, 4, sample.progress);
+  }
+  ListView_SetItemState(超级列表框, 3, LVIS_SELECTED, LVIS_SELECTED);
+  PumpFor(100);
+  EXPECT_TRUE(Capture(window_.Handle()).SaveBmp("main-window.bmp"));
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// Rows, cells and component properties through the thin operations, the
+// deferred call, and the save dialog driven as a user would.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "services/call_later.h"
+#include "services/components.h"
+#include "services/file_dialog.h"
+#include "services/list_control.h"
+#include "shell/main_window.h"
+#include "tests/window/window_test_support.h"
+
+namespace {
+
+TEST(ListRows, InsertWithoutOrWithNegativePositionAppends) {
+  TestMainWindow window;
+  EXPECT_EQ(ListInsertRow(超级列表框, std::nullopt, "1"), 0);
+  EXPECT_EQ(ListInsertRow(超级列表框, std::nullopt, "2"), 1);
+  EXPECT_EQ(ListInsertRow(超级列表框, std::nullopt, "3"), 2);
+  EXPECT_EQ(ListInsertRow(超级列表框), 3);
+  EXPECT_EQ(ListInsertRow(超级列表框, -5, "5"), 4);
+  EXPECT_EQ(ListInsertRow(超级列表框, 0, "first"), 0);
+  EXPECT_EQ(ListItemCount(超级列表框), 6);
+  EXPECT_EQ(ListGetCellText(超级列表框, 0), Text("first"));
+  EXPECT_EQ(ListGetCellText(超级列表框, 4), Text(""));
+  EXPECT_EQ(ListGetCellText(超级列表框, 5), Text("5"));
+
+  LVITEMA item{};
+  item.mask = LVIF_STATE | LVIF_IMAGE | LVIF_INDENT | LVIF_PARAM;
+  item.iItem = 5;
+  item.stateMask = 0xFFFFFFFF;
+  ASSERT_TRUE(SendMessageA(超级列表框, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_EQ(item.state & LVIS_STATEIMAGEMASK, 0u);
+  EXPECT_EQ(item.iIndent, 0);
+  EXPECT_EQ(item.lParam, 0);
+
+  EXPECT_TRUE(ListDeleteAllRows(超级列表框));
+  EXPECT_EQ(ListItemCount(超级列表框), 0);
+}
+
+TEST(ListRows, GivenStateImageIndentAndDataAreStored) {
+  TestMainWindow window;
+  ASSERT_EQ(ListInsertRow(超级列表框, std::nullopt, "x", 0, 1, -4, 77), 0);
+  LVITEMA item{};
+  item.mask = LVIF_STATE | LVIF_INDENT | LVIF_PARAM;
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  ASSERT_TRUE(SendMessageA(超级列表框, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  EXPECT_EQ(item.state & LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+  EXPECT_EQ(item.iIndent, 0);
+  EXPECT_EQ(item.lParam, 77);
+}
+
+TEST(ListCells, TextsOfEveryColumnRoundTripWhateverTheirLength) {
+  TestMainWindow window;
+  ASSERT_EQ(ListInsertRow(超级列表框, std::nullopt, "1"), 0);
+  const Text gbk("C:\\\x81\x5C\\\xD5\xFD\xD4\xDA.txt");  // 乗 and 正在: second bytes 0x5C
+  EXPECT_TRUE(ListSetCellText(超级列表框, 0, 1, gbk));
+  EXPECT_EQ(ListGetCellText(超级列表框, 0, 1), gbk);
+
+  // 511 fills the first 512-byte buffer exactly; 600 needs the second.
+  for (int length : {510, 511, 512, 600, 5000}) {
+    SCOPED_TRACE(length);
+    const Text longText(std::string(static_cast<std::size_t>(length), 'a'));
+    EXPECT_TRUE(ListSetCellText(超级列表框, 0, 3, longText));
+    EXPECT_EQ(ListGetCellText(超级列表框, 0, 3), longText);
+  }
+  EXPECT_TRUE(ListSetCellText(超级列表框, 0, 3));
+  EXPECT_EQ(ListGetCellText(超级列表框, 0, 3), Text());
+  EXPECT_EQ(ListGetCellText(超级列表框, 0), Text("1"));
+  EXPECT_EQ(ListGetCellText(超级列表框, 7, 1), Text());   // no such row
+  EXPECT_EQ(ListGetCellText(超级列表框, -1, 1), Text());
+}
+
+TEST(ListColumns, WidthsAreTheControlsAnswer) {
+  TestMainWindow window;
+  EXPECT_EQ(ListColumnWidth(超级列表框, 0), 20);
+  EXPECT_EQ(ListColumnWidth(超级列表框, 3), 200);
+  SendMessageA(超级列表框, LVM_SETCOLUMNWIDTH, 4, 107);
+  EXPECT_EQ(ListColumnWidth(超级列表框, 4), 107);
+  EXPECT_EQ(ListColumnWidth(超级列表框, 9), 0);
+}
+
+TEST(Components, ProgressPositionIsClampedToTheBar) {
+  TestMainWindow window;
+  const auto position = [] { return SendMessageA(进度条1, PBM_GETPOS, 0, 0); };
+  SetProgressPosition(进度条1, 45);
+  EXPECT_EQ(position(), 45);
+  SetProgressPosition(进度条1, 40000);
+  EXPECT_EQ(position(), 100);
+  SetProgressPosition(进度条1, -3);
+  EXPECT_EQ(position(), 0);
+  // Above 32767 the first clamp shows on a wider bar.
+  SendMessageA(进度条1, PBM_SETRANGE32, 0, 50000);
+  SetProgressPosition(进度条1, 40000);
+  EXPECT_EQ(position(), 32767);
+}
+
+TEST(Components, CaptionAndVisibilityAreSetOnTheWindow) {
+  TestMainWindow window;
+  SetCaption(标签1, "\xD7\xDC\xCA\xFD\xC1\xBF:3 ->> 1");
+  char text[64] = {};
+  GetWindowTextA(标签1, text, sizeof text);
+  EXPECT_STREQ(text, "\xD7\xDC\xCA\xFD\xC1\xBF:3 ->> 1");
+  SetVisible(按钮1, false);
+  EXPECT_FALSE(IsWindowVisible(按钮1));
+  SetVisible(按钮1, true);
+  EXPECT_TRUE(IsWindowVisible(按钮1));
+}
+
+TEST(Components, WorkerThreadsReachTheControlsThroughTheWindowThread) {
+  TestMainWindow window;
+  ListInsertRow(超级列表框, std::nullopt, "1");
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    ListSetCellText(超级列表框, 0, 4, "45%");
+    SetProgressPosition(进度条1, 45);
+    SetCaption(标签1, "x");
+    done = true;
+  });
+  EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+  worker.join();
+  EXPECT_EQ(ListGetCellText(超级列表框, 0, 4), Text("45%"));
+  EXPECT_EQ(SendMessageA(进度条1, PBM_GETPOS, 0, 0), 45);
+}
+
+int calls;
+std::intptr_t lastArguments[3];
+void Record(std::intptr_t a, std::intptr_t b, std::intptr_t c) {
+  ++calls;
+  lastArguments[0] = a;
+  lastArguments[1] = b;
+  lastArguments[2] = c;
+}
+
+TEST(CallLater, ASecondRequestWhileOneWaitsIsDroppedAndTheFirstRunsOnce) {
+  calls = 0;
+  EXPECT_TRUE(CallLater(50, Record, 1, 2, 3));
+  EXPECT_FALSE(CallLater(50, Record, 4, 5, 6));
+  EXPECT_FALSE(CallLater(0, Record, 7, 8, 9));
+  EXPECT_EQ(calls, 0);
+  ASSERT_TRUE(PumpUntil([] { return calls > 0; }));
+  PumpFor(200);  // a timer left alive would fire again by now
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(lastArguments[0], 1);
+  EXPECT_EQ(lastArguments[2], 3);
+  // Free again once it has fired.
+  EXPECT_TRUE(CallLater(1, Record));
+  ASSERT_TRUE(PumpUntil([] { return calls == 2; }));
+  EXPECT_EQ(lastArguments[0], 0);
+}
+
+TEST(CallLater, DelayBelowOneCallsBeforeReturning) {
+  calls = 0;
+  EXPECT_TRUE(CallLater(0, Record, 10));
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(lastArguments[0], 10);
+  EXPECT_TRUE(CallLater(-5, Record));
+  EXPECT_EQ(calls, 2);
+  EXPECT_FALSE(CallLater(1, nullptr));
+}
+
+void AskAgain(std::intptr_t, std::intptr_t, std::intptr_t) {
+  if (++calls == 1) CallLater(1, AskAgain);
+}
+
+TEST(CallLater, TheCalledProcedureMayAskForTheNextCall) {
+  calls = 0;
+  EXPECT_TRUE(CallLater(1, AskAgain));
+  EXPECT_TRUE(PumpUntil([] { return calls == 2; }));
+}
+
+// Plays the user of a file dialog from another thread: types a name into
+// the dialog of this process, then confirms or cancels.
+class DialogUser {
+ public:
+  DialogUser(std::string name, bool confirm)
+      : thread_([this, name = std::move(name), confirm] { Play(name, confirm); }) {}
+  ~DialogUser() { thread_.join(); }
+  bool Found() const { return found_; }
+
+ private:
+  // The visible standard dialog (class "#32770") of this process.
+  static BOOL CALLBACK TakeDialog(HWND window, LPARAM found) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (process != GetCurrentProcessId() || std::string(name) != "#32770" ||
+        !IsWindowVisible(window)) {
+      return TRUE;
+    }
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  static HWND FindDialog() {
+    HWND dialog = nullptr;
+    EnumWindows(TakeDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+  }
+
+  void Play(const std::string& name, bool confirm) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 1200 && dialog == nullptr; ++i) {  // up to a minute: the first dialog of a prefix is slow
+      Sleep(50);
+      dialog = FindDialog();
+    }
+    if (dialog == nullptr) return;
+    found_ = true;
+    // The name box: cmb13 in the Explorer style, edt1 in the old one.
+    HWND nameBox = GetDlgItem(dialog, cmb13);
+    if (nameBox == nullptr) nameBox = GetDlgItem(dialog, edt1);
+    SendMessageA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, confirm ? IDOK : IDCANCEL)));
+  }
+
+  std::atomic<bool> found_{false};
+  std::thread thread_;
+};
+
+std::string TempFolder() {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  std::string path = std::string(folder) + "md5check-dialog-test";
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
+TEST(FileDialog, ExportDialogTakesANewNameAndAddsTheDefaultExtension) {
+  TestMainWindow window;
+  const std::string folder = TempFolder();
+  const std::string chosen = folder + "\\new-digests";
+  DeleteFileA((chosen + ".txt").c_str());
+  SetDialogFileName(通用对话框1, "md5.ini");
+  bool confirmed = false;
+  {
+    DialogUser user(chosen, true);
+    confirmed = RunFileDialog(通用对话框1, window.Handle());
+  }
+  EXPECT_TRUE(confirmed);
+  EXPECT_EQ(GetDialogFileName(通用对话框1), Text((chosen + ".txt").c_str()));
+}
+
+TEST(FileDialog, CancelLeavesTheFileNameAsItWas) {
+  TestMainWindow window;
+  SetDialogFileName(通用对话框1, "md5.ini");
+  bool confirmed = true;
+  {
+    DialogUser user(TempFolder() + "\\ignored", false);
+    confirmed = RunFileDialog(通用对话框1, window.Handle());
+    EXPECT_TRUE(user.Found() || !confirmed);
+  }
+  EXPECT_FALSE(confirmed);
+  EXPECT_EQ(GetDialogFileName(通用对话框1), Text("md5.ini"));
+}
+
+TEST(FileDialog, AnUnknownDialogTypeShowsNothing) {
+  FileDialogComponent dialog;
+  dialog.type = static_cast<FileDialogComponent::Type>(7);
+  dialog.fileName = "keep";
+  EXPECT_FALSE(RunFileDialog(dialog));
+  EXPECT_EQ(dialog.fileName, Text("keep"));
+}
+
+}  // namespace

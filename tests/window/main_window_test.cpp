@@ -1,0 +1,311 @@
+// The main window and its components as they stand after creation, and the
+// events they raise.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/globals.h"
+#include "app/texts.h"
+#include "render/cell_colors.h"
+#include "render/progress_cells.h"
+#include "services/file_drop.h"
+#include "services/list_control.h"
+#include "shell/main_window.h"
+#include "shell/startup.h"
+#include "tests/window/window_test_support.h"
+
+namespace {
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+RECT PlaceInParent(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+LONG_PTR StyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_STYLE); }
+LONG_PTR ExStyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_EXSTYLE); }
+
+struct ExpectedChild {
+  const char* name;
+  HWND* handle;
+  const char* windowClass;
+  RECT place;  // left, top, right, bottom in the client area
+  bool visible;
+  const char* caption;
+};
+
+TEST(MainWindow, IsCentredFixedFrameWindowOfStatedSizeAndCaption) {
+  TestMainWindow window;
+  ASSERT_NE(window.Handle(), nullptr);
+  EXPECT_EQ(mainWindow, window.Handle());
+  RECT outer{};
+  GetWindowRect(window.Handle(), &outer);
+  EXPECT_EQ(outer.right - outer.left, 727);
+  EXPECT_EQ(outer.bottom - outer.top, 429);
+  EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 727) / 2);
+  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 429) / 2);
+
+  const LONG_PTR style = StyleOf(window.Handle());
+  EXPECT_TRUE(style & WS_VISIBLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+
+  // The client area is what the frame leaves of 727 x 429, whatever the
+  // frame metrics are (721 x 404 under Xvfb without a window manager).
+  RECT client{};
+  GetClientRect(window.Handle(), &client);
+  RECT frame{0, 0, client.right, client.bottom};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(style), FALSE,
+                     static_cast<DWORD>(ExStyleOf(window.Handle())));
+  EXPECT_EQ(frame.right - frame.left, 727);
+  EXPECT_EQ(frame.bottom - frame.top, 429);
+
+  EXPECT_EQ(WindowText(window.Handle()), "MD5\xD0\xA3\xD1\xE9\xB9\xA4\xBE\xDF");  // MD5校验工具
+}
+
+TEST(MainWindow, ChildrenStandWhereAndAsDescribedEvenOutsideTheClientArea) {
+  TestMainWindow window;
+  const ExpectedChild children[] = {
+      {"超级列表框", &超级列表框, "SysListView32", {0, 1, 776, 400}, true, ""},
+      {"按钮1", &按钮1, "Button", {632, 367, 720, 399}, true, "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE"},
+      {"按钮_线程池获取", &按钮_线程池获取, "Button", {256, 144, 356, 168}, false,
+       "\xCF\xDF\xB3\xCC\xB3\xD8\xC8\xA1\xD5\xAA\xD2\xAA"},
+      {"按钮_普通获取", &按钮_普通获取, "Button", {32, 388, 132, 412}, false,
+       "\xC6\xD5\xCD\xA8\xC8\xA1\xD5\xAA\xD2\xAA"},
+      {"按钮_线程池获取1", &按钮_线程池获取1, "Button", {240, 412, 340, 436}, true, "\xCD\xA3\xD6\xB9"},
+      {"标签1", &标签1, "Static", {425, 418, 577, 434}, true, ""},
+      {"进度条1", &进度条1, "msctls_progress32", {586, 417, 883, 435}, true, ""},
+  };
+  for (const ExpectedChild& child : children) {
+    SCOPED_TRACE(child.name);
+    HWND handle = *child.handle;
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(GetParent(handle), window.Handle());
+    EXPECT_EQ(ClassOf(handle), child.windowClass);
+    const RECT place = PlaceInParent(handle);
+    EXPECT_EQ(place.left, child.place.left);
+    EXPECT_EQ(place.top, child.place.top);
+    EXPECT_EQ(place.right, child.place.right);
+    EXPECT_EQ(place.bottom, child.place.bottom);
+    EXPECT_EQ((StyleOf(handle) & WS_VISIBLE) != 0, child.visible);
+    EXPECT_EQ(WindowText(handle), child.caption);
+  }
+  for (HWND button : {按钮1, 按钮_线程池获取, 按钮_普通获取, 按钮_线程池获取1}) {
+    EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON);
+    EXPECT_TRUE(StyleOf(button) & WS_TABSTOP);
+  }
+  EXPECT_FALSE(StyleOf(标签1) & WS_TABSTOP);
+  EXPECT_FALSE(StyleOf(进度条1) & WS_TABSTOP);
+  EXPECT_TRUE(StyleOf(进度条1) & PBS_SMOOTH);
+  EXPECT_FALSE(StyleOf(进度条1) & PBS_VERTICAL);
+  EXPECT_TRUE(ExStyleOf(进度条1) & WS_EX_STATICEDGE);
+  PBRANGE range{};
+  SendMessageA(进度条1, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+  EXPECT_EQ(range.iLow, 0);
+  EXPECT_EQ(range.iHigh, 100);
+  EXPECT_EQ(SendMessageA(进度条1, PBM_GETPOS, 0, 0), 0);
+}
+
+TEST(MainWindow, ExportButtonStaysAboveTheListItOverlaps) {
+  TestMainWindow window;
+  const POINT centre{632 + 44, 367 + 16};
+  EXPECT_EQ(ChildWindowFromPointEx(window.Handle(), centre, CWP_SKIPINVISIBLE), 按钮1);
+  EXPECT_TRUE(StyleOf(超级列表框) & WS_CLIPSIBLINGS);
+  // A list repaint leaves the button's face alone.
+  const COLORREF face = Capture(window.Handle()).At(632 + 4, 367 + 4);
+  EXPECT_EQ(face, GetSysColor(COLOR_BTNFACE));
+}
+
+TEST(MainWindow, ListIsSingleSelectFullRowGridReportWithoutSortingOrImages) {
+  TestMainWindow window;
+  const LONG_PTR style = StyleOf(超级列表框);
+  EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+  EXPECT_TRUE(style & LVS_SINGLESEL);
+  EXPECT_TRUE(style & WS_TABSTOP);
+  EXPECT_FALSE(style & (LVS_SORTASCENDING | LVS_SORTDESCENDING | LVS_NOCOLUMNHEADER |
+                        LVS_EDITLABELS));
+  EXPECT_TRUE(ExStyleOf(超级列表框) & WS_EX_CLIENTEDGE);
+  const auto extended = SendMessageA(超级列表框, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+  EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+  EXPECT_FALSE(extended & (LVS_EX_CHECKBOXES | LVS_EX_TRACKSELECT));
+  EXPECT_EQ(ListItemCount(超级列表框), 0);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(超级列表框, WM_GETFONT, 0, 0)),
+            GetStockObject(DEFAULT_GUI_FONT));
+
+  auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(超级列表框, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  ASSERT_NE(images, nullptr);
+  int width = 0, height = 0;
+  ImageList_GetIconSize(images, &width, &height);
+  EXPECT_EQ(width, 1);
+  EXPECT_EQ(height, 20);
+
+  EXPECT_EQ(ListTextColor(超级列表框), 0x000000u);
+  EXPECT_EQ(ListTextBackColor(超级列表框), 0xFFFFFFu);
+  EXPECT_EQ(ListBackColor(超级列表框), 0xFFFFFFu);
+}
+
+TEST(MainWindow, ListHasFiveColumnsWithHeadersWidthsAndAlignment) {
+  TestMainWindow window;
+  struct Column {
+    const char* header;
+    int width;
+    int format;
+  };
+  const Column expected[] = {
+      {"", 20, LVCFMT_LEFT},
+      {"\xCE\xC4\xBC\xFE\xC2\xB7\xBE\xB6", 200, LVCFMT_LEFT},    // 文件路径
+      {"\xCE\xC4\xBC\xFE\xB4\xF3\xD0\xA1", 150, LVCFMT_LEFT},    // 文件大小
+      {"\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA", 200, LVCFMT_CENTER},  // 数据摘要
+      {"\xB5\xB1\xC7\xB0\xBD\xF8\xB6\xC8", 150, LVCFMT_LEFT},    // 当前进度
+  };
+  HWND header = reinterpret_cast<HWND>(SendMessageA(超级列表框, LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 5);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    char text[64] = {};
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+    column.pszText = text;
+    column.cchTextMax = sizeof text;
+    ASSERT_TRUE(SendMessageA(超级列表框, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_STREQ(text, expected[i].header);
+    EXPECT_EQ(column.cx, expected[i].width);
+    EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, expected[i].format);
+  }
+}
+
+TEST(MainWindow, RowsAreAsHighAsTheBlankRowImages) {
+  TestMainWindow window;
+  ListInsertRow(超级列表框, std::nullopt, "1");
+  ListInsertRow(超级列表框, std::nullopt, "2");
+  for (int row = 0; row < 2; ++row) {
+    RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(超级列表框, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    // The 20-pixel images plus the list's one pixel of item padding, far
+    // above the font's own height.
+    EXPECT_EQ(bounds.bottom - bounds.top, 20 + 1) << "row " << row;
+  }
+}
+
+TEST(MainWindow, ExportDialogIsSaveDialogThatAcceptsNewFileNames) {
+  TestMainWindow window;
+  EXPECT_EQ(通用对话框1.type, FileDialogComponent::kSave);
+  EXPECT_EQ(通用对话框1.defaultExtension, Text("txt"));
+  EXPECT_TRUE(通用对话框1.filter.IsEmpty());
+  EXPECT_TRUE(通用对话框1.initialDirectory.IsEmpty());
+  EXPECT_TRUE(通用对话框1.title.IsEmpty());
+  EXPECT_EQ(通用对话框1.extraFlags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
+}
+
+// Event handlers record their calls here.
+int createdCalls, exportCalls, pooledRunCalls, stopCalls, closeCalls, ticks;
+bool componentsExistedAtCreation;
+DWORD firstTickAfterMs, createdAt;
+
+MainWindowEvents CountingEvents() {
+  createdCalls = exportCalls = pooledRunCalls = stopCalls = closeCalls = ticks = 0;
+  firstTickAfterMs = 0;
+  MainWindowEvents events;
+  events.created = [] {
+    ++createdCalls;
+    createdAt = GetTickCount();
+    componentsExistedAtCreation = 超级列表框 && 按钮1 && 按钮_线程池获取 && 按钮_普通获取 &&
+                                  按钮_线程池获取1 && 标签1 && 进度条1;
+  };
+  events.exportClicked = [] { ++exportCalls; };
+  events.pooledRunClicked = [] { ++pooledRunCalls; };
+  events.stopClicked = [] { ++stopCalls; };
+  events.closeRequested = [] { ++closeCalls; };
+  events.tick = [] {
+    if (ticks++ == 0) firstTickAfterMs = GetTickCount() - createdAt;
+  };
+  return events;
+}
+
+TEST(MainWindowEvents, CreatedRunsOnceAfterAllComponentsExist) {
+  TestMainWindow window(CountingEvents());
+  EXPECT_EQ(createdCalls, 1);
+  EXPECT_TRUE(componentsExistedAtCreation);
+}
+
+TEST(MainWindowEvents, ButtonClicksReachTheirHandlersOnly) {
+  TestMainWindow window(CountingEvents());
+  SendMessageA(按钮1, BM_CLICK, 0, 0);
+  EXPECT_EQ(exportCalls, 1);
+  SendMessageA(按钮_线程池获取1, BM_CLICK, 0, 0);
+  EXPECT_EQ(stopCalls, 1);
+  // The hidden buttons click only by message; the plain one has no handler.
+  SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(kIdPooledRunButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(按钮_线程池获取));
+  EXPECT_EQ(pooledRunCalls, 1);
+  SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(kIdPlainRunButton, BN_CLICKED),
+               reinterpret_cast<LPARAM>(按钮_普通获取));
+  EXPECT_EQ(exportCalls + stopCalls + pooledRunCalls, 3);
+}
+
+TEST(MainWindowEvents, ClockTicksEveryFourHundredMilliseconds) {
+  TestMainWindow window(CountingEvents());
+  ASSERT_TRUE(PumpUntil([] { return ticks >= 2; }));
+  // Timers never fire early; Wine's are exact to a few milliseconds.
+  EXPECT_GE(firstTickAfterMs + 20, 400u);
+}
+
+TEST(MainWindowEvents, CloseRunsTheCloseHandlerInsteadOfClosing) {
+  TestMainWindow window(CountingEvents());
+  SendMessageA(window.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(closeCalls, 1);
+  EXPECT_TRUE(IsWindow(window.Handle()));
+}
+
+TEST(MainWindowEvents, WithoutCloseHandlerClosingEndsTheMessageLoop) {
+  TestMainWindow window;
+  SendMessageA(window.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(window.Handle()));
+  MSG message;
+  EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST(StartUp, SetsThreadCountColoursSubclassAndDropTargetInOrder) {
+  MainWindowEvents events;
+  events.created = InitialiseMainWindow;
+  TestMainWindow window(events);
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  EXPECT_EQ(workerThreadCount, static_cast<std::int32_t>(system.dwNumberOfProcessors * 2));
+  EXPECT_EQ(listTextColor, 0x000000u);
+  EXPECT_EQ(listBackColor, 0xFFFFFFu);
+  EXPECT_EQ(listTextBackColor, 0xFFFFFFu);
+  EXPECT_EQ(selectedCellColor, 0xC06000u);
+  EXPECT_EQ(progressDoneColor, 0x00FFCCu);
+  EXPECT_EQ(progressRestColor, 0xFFFFFFu);
+  EXPECT_EQ(progressTextColor, listTextColor);
+  EXPECT_EQ(progressSelectedTextColor, 0x0000FFu);
+  EXPECT_EQ(GetWindowLongPtrA(window.Handle(), GWLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(MainWindowSubclassProc));
+  EXPECT_NE(previousWindowProc, nullptr);
+  EXPECT_TRUE(拖放对象1.registered);
+  EXPECT_FALSE(RegisterFileDrop(拖放对象1, window.Handle()));
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+// Helpers of the window tests: a message pump with a deadline, the main
+// window built per test, and pixels read back from a window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/main_window.h"
+
+// Handles messages until `done` holds or `timeoutMs` passes; WM_QUIT left
+// by a closed window is dropped. True when `done` held.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+void PumpFor(DWORD ms);
+
+// The main window for one test, destroyed with the object.
+class TestMainWindow {
+ public:
+  explicit TestMainWindow(const MainWindowEvents& events = MainWindowEvents());
+  ~TestMainWindow();
+  TestMainWindow(const TestMainWindow&) = delete;
+  TestMainWindow& operator=(const TestMainWindow&) = delete;
+  HWND Handle() const { return window_; }
+
+ private:
+  HWND window_;
+};
+
+// A window's current picture (client area, or whole window with
+// `wholeWindow`), read back as COLORREF values.
+class Capture {
+ public:
+  Capture(HWND window, bool wholeWindow = false);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  COLORREF At(int x, int y) const;
+  bool SaveBmp(const std::string& path) const;
+
+ private:
+  int width_ = 0, height_ = 0;
+  std::vector<std::uint32_t> pixels_;  // top-down 0x00RRGGBB
+};
