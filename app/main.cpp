@@ -9,7 +9,7 @@
 #include "app/globals.h"
 #include "services/files.h"
 #include "shell/main_window.h"
-#include "shell/startup.h"
+#include "shell/handlers.h"
 
 namespace {
 constexpr DWORD kCommonControls = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
@@ -23,9 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, kCommonControls};
   InitCommonControlsEx(&controls);
 
-  MainWindowEvents events;
-  events.created = InitialiseMainWindow;
-  if (CreateMainWindow(instance, events) == nullptr) return 0;
+  if (CreateMainWindow(instance, ProgramEvents()) == nullptr) return 0;
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -11,6 +11,7 @@
 #include "services/text_ops.h"
 #include "shell/digest_list.h"
 #include "shell/handlers.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ void ShutDownOnClose() {
 
 MainWindowEvents ProgramEvents() {
   MainWindowEvents events;
+  events.created = InitialiseMainWindow;
   events.closeRequested = ShutDownOnClose;
   events.filesDropped = AcceptDroppedFiles;
   events.tick = VerifyFinishedRows;

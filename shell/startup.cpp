@@ -10,6 +10,7 @@
 #include "services/file_drop.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "shell/handlers.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -50,5 +51,5 @@ void InitialiseMainWindow() {
   SetCellColors();
   InstallCellDrawing();
   RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
-  // Verification mode: the md5.ini step comes here, last.
+  EnterVerificationModeIfListed();
 }
