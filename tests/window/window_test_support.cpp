@@ -54,27 +54,27 @@ TestMainWindow::~TestMainWindow() {
   PumpFor(20);
 }
 
-Capture::Capture(HWND window, bool wholeWindow) {
+Capture::Capture(HWND window, Source source) {
   RECT area{};
-  if (wholeWindow) {
-    GetWindowRect(window, &area);
-  } else {
-    GetClientRect(window, &area);
-  }
-  width_ = area.right - area.left;
-  height_ = area.bottom - area.top;
+  GetClientRect(window, &area);
+  width_ = area.right;
+  height_ = area.bottom;
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HDC memory = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  GdiFlush();
-  HDC source = wholeWindow ? GetWindowDC(window) : GetDC(window);
-  BitBlt(memory, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
-  ReleaseDC(window, source);
+  if (source == kPrinted) {
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+  } else {
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    HDC screen = GetDC(window);
+    BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+    ReleaseDC(window, screen);
+  }
   GdiFlush();
   const auto* words = static_cast<const std::uint32_t*>(bits);
   pixels_.assign(words, words + static_cast<std::size_t>(width_) * height_);

@@ -29,11 +29,13 @@ class TestMainWindow {
   HWND window_;
 };
 
-// A window's current picture (client area, or whole window with
-// `wholeWindow`), read back as COLORREF values.
+// A window's client area as COLORREF values: as on the screen, or painted
+// afresh into memory with WM_PRINTCLIENT (`printed`), which no other window
+// on the same X server can cover.
 class Capture {
  public:
-  Capture(HWND window, bool wholeWindow = false);
+  enum Source { kScreen, kPrinted };
+  explicit Capture(HWND window, Source source = kScreen);
   int Width() const { return width_; }
   int Height() const { return height_; }
   COLORREF At(int x, int y) const;
