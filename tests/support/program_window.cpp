@@ -41,6 +41,7 @@ HWND StartProgramWindow() {
 
 void ResetRuns() {
   WaitUntilSettled(60000, 300);
+  ListDeleteAllRows(超级列表框);
   filePaths.Clear();
   expectedDigests.Clear();
   completedCount = 0;
