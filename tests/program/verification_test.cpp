@@ -43,10 +43,9 @@ TEST(VerificationModeTest, MarksEachListedFile) {
       " lead.bin=" + ReferenceMd5OfFile(folder.Join(" lead.bin")) + "\r\n" +
       "spaced.bin= " + ReferenceMd5OfFile(folder.Join("spaced.bin")) + "\r\n";
   WriteTextFile(folder.Join("md5.ini"), list);
-  const auto before = ListFolder(folder.Path());
-
   RemoteProgram program(folder.Path());
   ASSERT_TRUE(program.Started());
+  const auto before = ListFolder(folder.Path());  // inputs and the program
   ASSERT_TRUE(program.WaitFor([&] {
     const auto rows = program.Rows();
     if (rows.size() != 7) return false;
