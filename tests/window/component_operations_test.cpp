@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,6 +15,7 @@
 #include "services/file_dialog.h"
 #include "services/list_control.h"
 #include "shell/main_window.h"
+#include "tests/support/dialog_user.h"
 #include "tests/window/window_test_support.h"
 
 namespace {
@@ -176,55 +176,6 @@ TEST(CallLater, TheCalledProcedureMayAskForTheNextCall) {
   EXPECT_TRUE(CallLater(1, AskAgain));
   EXPECT_TRUE(PumpUntil([] { return calls == 2; }));
 }
-
-// Plays the user of a file dialog from another thread: types a name into
-// the dialog of this process, then confirms or cancels.
-class DialogUser {
- public:
-  DialogUser(std::string name, bool confirm)
-      : thread_([this, name = std::move(name), confirm] { Play(name, confirm); }) {}
-  ~DialogUser() { thread_.join(); }
-  bool Found() const { return found_; }
-
- private:
-  // The visible standard dialog (class "#32770") of this process.
-  static BOOL CALLBACK TakeDialog(HWND window, LPARAM found) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process != GetCurrentProcessId() || std::string(name) != "#32770" ||
-        !IsWindowVisible(window)) {
-      return TRUE;
-    }
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  static HWND FindDialog() {
-    HWND dialog = nullptr;
-    EnumWindows(TakeDialog, reinterpret_cast<LPARAM>(&dialog));
-    return dialog;
-  }
-
-  void Play(const std::string& name, bool confirm) {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 1200 && dialog == nullptr; ++i) {  // up to a minute: the first dialog of a prefix is slow
-      Sleep(50);
-      dialog = FindDialog();
-    }
-    if (dialog == nullptr) return;
-    found_ = true;
-    // The name box: cmb13 in the Explorer style, edt1 in the old one.
-    HWND nameBox = GetDlgItem(dialog, cmb13);
-    if (nameBox == nullptr) nameBox = GetDlgItem(dialog, edt1);
-    SendMessageA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, confirm ? IDOK : IDCANCEL)));
-  }
-
-  std::atomic<bool> found_{false};
-  std::thread thread_;
-};
 
 std::string TempFolder() {
   char folder[MAX_PATH] = {};

@@ -1,0 +1,22 @@
+// Plays the user of a file dialog from another thread: waits for the
+// dialog of this process, types a name into it, then confirms or cancels.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+class DialogUser {
+ public:
+  DialogUser(std::string name, bool confirm);
+  ~DialogUser();
+  DialogUser(const DialogUser&) = delete;
+  DialogUser& operator=(const DialogUser&) = delete;
+  bool Found() const { return found_; }
+
+ private:
+  void Play(const std::string& name, bool confirm);
+
+  std::atomic<bool> found_{false};
+  std::thread thread_;
+};
