@@ -1,14 +1,18 @@
-// make run without a display: starts md5check.exe in a folder holding
-// sample files and an md5.ini, waits for its verdicts, prints the rows as
-// the window shows them, saves a screenshot and closes the program.
+// make run without a display: fills a folder with sample files and an
+// md5.ini (one entry deliberately wrong, one file missing), starts
+// md5check.exe there, waits for its verdicts, prints the rows as the window
+// shows them, saves a screenshot and closes the program.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "app/texts.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -25,6 +29,39 @@ std::string Utf8Of(const std::string& ansi) {
   return utf8;
 }
 
+struct Sample {
+  const char* name;
+  std::int64_t size;
+  bool listedRight;  // false: listed with a wrong digest
+};
+
+// Sizes cover the empty file and several 8 MiB chunks.
+constexpr Sample kSamples[] = {
+    {"readme.txt", 2000, true},
+    {"setup.exe", 3 * 1024 * 1024, true},
+    {"data\\disk.img", 40 * 1024 * 1024, true},
+    {"empty.txt", 0, true},
+    {"report.doc", 70000, false},
+};
+constexpr char kMissingName[] = "missing.zip";
+constexpr size_t kRows = std::size(kSamples) + 1;
+
+void MakeSamples(const std::string& folder) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "\\data").c_str(), nullptr);
+  std::string list;
+  std::uint32_t seed = 1;
+  for (const Sample& sample : kSamples) {
+    const std::string path = folder + "\\" + sample.name;
+    WriteTestFile(path, sample.size, seed++);
+    const std::string digest = sample.listedRight ? ReferenceMd5OfFile(path) : ReferenceMd5("old");
+    list += std::string(sample.name) + "=" + digest + "\r\n";
+  }
+  list += std::string(kMissingName) + "=" + ReferenceMd5("gone") + "\r\n";
+  DeleteFileA((folder + "\\" + kMissingName).c_str());
+  WriteTextFile(folder + "\\md5.ini", list);
+}
+
 bool RowIsFinal(const std::vector<std::string>& row) {
   return row[4] == texts::kVerified || row[4] == texts::kMismatch ||
          row[2] == texts::kDigestFailed;
@@ -33,11 +70,11 @@ bool RowIsFinal(const std::vector<std::string>& row) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: md5check_demo FOLDER ROWS SCREENSHOT.bmp\n");
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: md5check_demo FOLDER SCREENSHOT.bmp\n");
     return 2;
   }
-  const size_t expectedRows = static_cast<size_t>(std::atoi(argv[2]));
+  MakeSamples(argv[1]);
   RemoteProgram program(argv[1]);
   if (!program.Started()) {
     std::fprintf(stderr, "md5check did not start\n");
@@ -45,7 +82,7 @@ int main(int argc, char** argv) {
   }
   const bool finished = program.WaitFor([&] {
     const auto rows = program.Rows();
-    if (rows.size() != expectedRows) return false;
+    if (rows.size() != kRows) return false;
     for (const auto& row : rows)
       if (!RowIsFinal(row)) return false;
     return true;
@@ -56,7 +93,7 @@ int main(int argc, char** argv) {
     std::printf("%3s  %-14s  %-28s  %-32s  %s\n", row[0].c_str(), Utf8Of(row[1]).c_str(),
                 Utf8Of(row[2]).c_str(), Utf8Of(row[3]).c_str(), Utf8Of(row[4]).c_str());
   }
-  SaveWindowBitmap(program.Window(), argv[3]);
+  SaveWindowBitmap(program.Window(), argv[2]);
   program.RequestClose();
   const long code = program.WaitForExit(30000);
   std::printf("md5check ended with code %ld\n", code);
