@@ -3,6 +3,8 @@
 // close during that wait ends it at once.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/texts.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/test_files.h"
@@ -32,13 +34,26 @@ class CloseTest : public ::testing::Test {
       list += name + "=" + ReferenceMd5OfFile(folder_->Join(name)) + "\r\n";
     }
     WriteTextFile(folder_->Join("md5.ini"), list);
+    for (const std::string& name : ListFolder(folder_->Path()))
+      prints_[name] = FingerprintOf(folder_->Join(name));
   }
   static void TearDownTestSuite() { delete folder_; }
 
+  // Inputs unchanged, and nothing new beside them but the program.
+  void TearDown() override {
+    for (const std::string& name : ListFolder(folder_->Path())) {
+      if (name == "md5check.exe") continue;
+      ASSERT_TRUE(prints_.count(name)) << "new file " << name;
+      EXPECT_EQ(FingerprintOf(folder_->Join(name)), prints_[name]) << name;
+    }
+  }
+
   static TempFolder* folder_;
+  static std::map<std::string, FileFingerprint> prints_;
 };
 
 TempFolder* CloseTest::folder_ = nullptr;
+std::map<std::string, FileFingerprint> CloseTest::prints_;
 
 TEST_F(CloseTest, CloseWaitsForQueuedFilesWithTheWindowAnswering) {
   RemoteProgram program(folder_->Path());

@@ -2,6 +2,8 @@
 // itself and marks each one; the export button is hidden.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/texts.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/test_files.h"
@@ -43,6 +45,10 @@ TEST(VerificationModeTest, MarksEachListedFile) {
       " lead.bin=" + ReferenceMd5OfFile(folder.Join(" lead.bin")) + "\r\n" +
       "spaced.bin= " + ReferenceMd5OfFile(folder.Join("spaced.bin")) + "\r\n";
   WriteTextFile(folder.Join("md5.ini"), list);
+  std::map<std::string, FileFingerprint> prints;
+  for (const char* name : {"good.bin", "bad.bin", "lower.bin", "sub\\inner.bin", " lead.bin",
+                           "spaced.bin", "md5.ini"})
+    prints[name] = FingerprintOf(folder.Join(name));
   RemoteProgram program(folder.Path());
   ASSERT_TRUE(program.Started());
   const auto before = ListFolder(folder.Path());  // inputs and the program
@@ -76,6 +82,7 @@ TEST(VerificationModeTest, MarksEachListedFile) {
   EXPECT_EQ(program.WaitForExit(30000), 0);
   auto after = ListFolder(folder.Path());
   EXPECT_EQ(after, before) << "the program wrote beside its inputs";
+  for (const auto& [name, print] : prints) EXPECT_EQ(FingerprintOf(folder.Join(name)), print) << name;
 }
 
 TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {

@@ -23,6 +23,7 @@ TEST(ExportTest, ListedFilesBecomeADigestList) {
   WriteTestFile(first, 1234, 1);
   WriteTestFile(second, 4321, 2);
   WriteTestFile(third, 99, 3);
+  const FileFingerprint before[] = {FingerprintOf(first), FingerprintOf(second), FingerprintOf(third)};
   ASSERT_TRUE(DropPaths({first, second, third}));
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
 
@@ -35,6 +36,9 @@ TEST(ExportTest, ListedFilesBecomeADigestList) {
             "same.bin=" + ReferenceMd5OfFile(first) + "\r\n" +
             "same.bin=" + ReferenceMd5OfFile(second) + "\r\n" +
             "\x81\x5C.txt=" + ReferenceMd5OfFile(third) + "\r\n");
+  EXPECT_EQ(FingerprintOf(first), before[0]);
+  EXPECT_EQ(FingerprintOf(second), before[1]);
+  EXPECT_EQ(FingerprintOf(third), before[2]);
 }
 
 TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {

@@ -30,6 +30,8 @@ TEST(StopTest, StopEndsRunningAndQueuedFilesAsFailuresAndADropRestarts) {
     paths.push_back(folder.Join("queued" + std::to_string(i) + ".bin"));
     WriteTestFile(paths.back(), 4096, 200 + i);
   }
+  std::vector<FileFingerprint> before;
+  for (const std::string& path : paths) before.push_back(FingerprintOf(path));
   ASSERT_TRUE(DropPaths(paths));
   ASSERT_TRUE(PumpUntil([] {
     const auto rows = ReadRows();
@@ -71,6 +73,7 @@ TEST(StopTest, StopEndsRunningAndQueuedFilesAsFailuresAndADropRestarts) {
     EXPECT_EQ(rows[i].cell[3], ReferenceMd5OfFile(paths[i])) << paths[i];
     EXPECT_EQ(rows[i].cell[4], "100%");
   }
+  for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(FingerprintOf(paths[i]), before[i]) << paths[i];
 }
 
 }  // namespace

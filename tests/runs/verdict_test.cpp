@@ -65,6 +65,9 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
   }
   const std::string dropped = folder.Join("dropped.bin");
   WriteTestFile(dropped, 1000, 50);
+  std::vector<FileFingerprint> before;
+  for (const std::string& path : listed) before.push_back(FingerprintOf(path));
+  const FileFingerprint droppedBefore = FingerprintOf(dropped);
 
   bool sawError = false;
   auto watch = [&] {
@@ -85,6 +88,8 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
   ASSERT_EQ(rows.size(), 23u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(rows[i].cell[4], texts::kVerified) << i;
   for (size_t i = 3; i < rows.size(); ++i) EXPECT_EQ(rows[i].cell[4], "100%") << i;
+  for (size_t i = 0; i < listed.size(); ++i) EXPECT_EQ(FingerprintOf(listed[i]), before[i]);
+  EXPECT_EQ(FingerprintOf(dropped), droppedBefore);
 }
 
 }  // namespace
