@@ -8,7 +8,7 @@
 #include "services/list_control.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
-#include "tests/support/hdrop_data_object.h"
+#include "tests/support/drop_data.h"
 
 namespace {
 
