@@ -53,7 +53,7 @@ TEST(FileReaderLoop, ReadsFilesAroundTheChunkSizeInWholeChunks) {
       {kChunkSize + 1, {kChunkSize, 1}, "64daeded7543bf8ae33bd0af4e8d6f98"},
   };
   for (const auto& c : cases) {
-    const std::string path = folder.Write(std::to_string(c.size) + ".bin", PatternBytes(c.size));
+    const std::string path = WriteBytes(folder, std::to_string(c.size) + ".bin", PatternBytes(c.size));
     const LoopResult result = HashInChunks(path);
     EXPECT_EQ(result.size, c.size);
     EXPECT_EQ(result.reads, c.reads) << c.size;
@@ -63,7 +63,7 @@ TEST(FileReaderLoop, ReadsFilesAroundTheChunkSizeInWholeChunks) {
 
 TEST(FileReader, BufferHoldsExactlyTheBytesRead) {
   TempFolder folder;
-  const std::string path = folder.Write("abc.txt", {'a', 'b', 'c'});
+  const std::string path = WriteBytes(folder, "abc.txt", {'a', 'b', 'c'});
   FileReader reader;
   HANDLE file = reader.Open(Text(path.c_str()));
   ByteBuffer buffer = ByteBuffer::Zeroed(kChunkSize);  // reused: stale bytes must not show
@@ -88,7 +88,7 @@ TEST(FileReader, BufferHoldsExactlyTheBytesRead) {
 // than wrapped into a short or negative count.
 TEST(FileReader, CountZeroRefusesARestOfTwoGibOrMore) {
   TempFolder folder;
-  const std::string path = folder.PathOf("sparse.bin");
+  const std::string path = folder.Join("sparse.bin");
   HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   LARGE_INTEGER size{};
   size.QuadPart = 0x80000000LL + 4096;  // sparse: takes no disk space
@@ -116,10 +116,10 @@ TEST(FileReader, CountZeroRefusesARestOfTwoGibOrMore) {
 // sharing all fail to open, and the failed handle reads as nothing.
 TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
   TempFolder folder;
-  const std::string missing = folder.PathOf("missing.bin");
-  const std::string directory = folder.PathOf("sub");
+  const std::string missing = folder.Join("missing.bin");
+  const std::string directory = folder.Join("sub");
   ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr));
-  const std::string locked = folder.Write("locked.bin", {1, 2, 3});
+  const std::string locked = WriteBytes(folder, "locked.bin", {1, 2, 3});
   HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
@@ -143,7 +143,7 @@ TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
 
 TEST(FileReader, FileHeldOpenForWritingWithReadSharingCanBeRead) {
   TempFolder folder;
-  const std::string path = folder.PathOf("growing.txt");
+  const std::string path = folder.Join("growing.txt");
   HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   DWORD written = 0;
