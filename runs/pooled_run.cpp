@@ -126,11 +126,14 @@ void DigestFile(std::uint32_t fileArgument, std::uint32_t rowArgument) {
   ListSetCellText(超级列表框, row, kColumnDigest, texts::kComputing);
   hasher.Init();
   reader.Rewind(file);
-  const bool success = size >= 0 && HashChunks(reader, file, row, size, hasher);
+  bool success = size >= 0 && HashChunks(reader, file, row, size, hasher);
   hasher.Final();
   reader.Close(file);
+  // Without the system's MD5 there is no digest text: that is no success.
+  const Text digest = hasher.GetDigestText();
+  success = success && !digest.IsEmpty();
   if (success) {
-    ListSetCellText(超级列表框, row, kColumnDigest, ToUpper(hasher.GetDigestText()));
+    ListSetCellText(超级列表框, row, kColumnDigest, ToUpper(digest));
   } else {
     ListSetCellText(超级列表框, row, kColumnSize, texts::kDigestFailed);
   }
