@@ -58,4 +58,10 @@ inline ::testing::AssertionResult FailedOrDigest(const std::string& size, const 
                                        << "', expected failure or " << expected;
 }
 
+// Waits, handling messages, until every row of the in-process window shows a
+// digest or the failure text and nothing changed for a while. Rows are read
+// only every quarter second: reading thousands of cells between the
+// workers' messages would slow the run itself down.
+bool WaitUntilRowsSettle(DWORD timeoutMs);
+
 }  // namespace reliability
