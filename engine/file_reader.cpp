@@ -23,8 +23,17 @@ std::int32_t RestOfFile(const FileReader& reader, HANDLE file) {
 }  // namespace
 
 HANDLE FileReader::Open(const Text& path) const {
-  return CreateFileA(path.CStr(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_NO_BUFFERING, nullptr);
+  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_NO_BUFFERING, nullptr);
+  // A name such as "COM1" or "nul.txt" opens a device in any folder. A
+  // serial port reports size 0 but no position, so the read loop would
+  // block in ReadFile for ever; NUL would pass as an empty file. Only
+  // disk files are files here.
+  if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
 }
 
 std::int64_t FileReader::GetSize(HANDLE file) const {

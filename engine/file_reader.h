@@ -12,7 +12,8 @@
 class FileReader {
  public:
   // CreateFileA(GENERIC_READ, share read|write, OPEN_EXISTING,
-  // FILE_FLAG_NO_BUFFERING); INVALID_HANDLE_VALUE on failure.
+  // FILE_FLAG_NO_BUFFERING); INVALID_HANDLE_VALUE on failure and for
+  // anything but a disk file (devices such as COM1, NUL, CON).
   HANDLE Open(const Text& path) const;
   std::int64_t GetSize(HANDLE file) const;      // -1 on failure
   std::int64_t GetPosition(HANDLE file) const;  // -1 on failure

@@ -95,12 +95,31 @@ bool HashChunks(const FileReader& reader, HANDLE file, std::int32_t row, std::in
   return success;
 }
 
+// Holds the list's drawing off while rows are rebuilt. Every appended row
+// otherwise redraws the list's scroll bar at once: about 8 ms a row under
+// Wine, so a drop of 10,000 paths kept the window from answering for over
+// a minute.
+class ListRedrawPause {
+ public:
+  explicit ListRedrawPause(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+  ~ListRedrawPause() {
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+  ListRedrawPause(const ListRedrawPause&) = delete;
+  ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+ private:
+  HWND list_;
+};
+
 }  // namespace
 
 void StartPooledRun() {
   FileReader reader;
   workerPool->Start(DigestFile, workerThreadCount);
   stopRequested.store(0);
+  const ListRedrawPause pause(超级列表框);
   ListDeleteAllRows(超级列表框);
   const std::int32_t count = filePaths.Count();
   for (std::int32_t position = 1; position <= count; ++position) {

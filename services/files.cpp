@@ -39,6 +39,11 @@ HANDLE OpenForReading(const Text& path) {
 }
 
 HANDLE CreateForWriting(const Text& path) {
+  // Windows refuses to replace a read-only file; Wine run as root does
+  // not, and would truncate it. Refuse it here the same way.
+  const DWORD attributes = GetFileAttributesA(path.CStr());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    return INVALID_HANDLE_VALUE;
   return CreateFileA(path.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                      nullptr);
 }

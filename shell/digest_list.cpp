@@ -13,9 +13,11 @@ std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Te
   std::vector<DigestListEntry> entries;
   for (const Text& line : SplitText(ToText(content), Text(kLineEnd))) {
     const TextArray parts = SplitText(line, Text(kSeparator));
-    // Splitting drops a trailing "=", so "a=b=" also gives two parts: a line
-    // ending in "=" has a second "=" or an empty digest, and is no entry.
-    if (parts.size() != 2 || RightPart(line, 1) == Text(kSeparator)) continue;
+    // Splitting drops a trailing "=", so "a=b=" also gives two parts; only
+    // a line that the two parts rebuild has exactly one "=". (Testing the
+    // last byte instead would also refuse a two-byte character ending in
+    // 0x3D, which is no separator.)
+    if (parts.size() != 2 || ConcatTexts({parts[0], kSeparator, parts[1]}) != line) continue;
     entries.push_back({ConcatTexts({directory, "\\", parts[0]}), parts[1]});
   }
   return entries;

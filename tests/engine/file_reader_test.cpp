@@ -112,8 +112,10 @@ TEST(FileReader, CountZeroRefusesARestOfTwoGibOrMore) {
   reader.Close(file);
 }
 
-// A missing file (never created), a directory and a file held without read
-// sharing all fail to open, and the failed handle reads as nothing.
+// A missing file (never created), a directory, a file held without read
+// sharing and device names (which open a device in any folder; a serial
+// port would block the read for ever) all fail to open, and the failed
+// handle reads as nothing.
 TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
   TempFolder folder;
   const std::string missing = folder.Join("missing.bin");
@@ -124,7 +126,9 @@ TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
   FileReader reader;
-  for (const std::string& path : {missing, directory, locked}) {
+  for (const std::string& path : {missing, directory, locked, folder.PathOf("COM1"),
+                                   folder.PathOf("AUX"), folder.PathOf("nul.txt"),
+                                   folder.PathOf("CON")}) {
     HANDLE file = reader.Open(Text(path.c_str()));
     ASSERT_EQ(file, INVALID_HANDLE_VALUE) << path;
     EXPECT_EQ(reader.GetSize(file), -1);

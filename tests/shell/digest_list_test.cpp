@@ -63,6 +63,10 @@ TEST(DigestListTest, TwoByteCharactersAreUnits) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].path, Text("C:\\run\\\x81\x5C.txt"));
   EXPECT_TRUE(Parse("").empty());
+  // A lead byte before a final "=" takes it as its second byte: one "=".
+  const auto trailing = Parse("x=y\x81=\r\n");
+  ASSERT_EQ(trailing.size(), 1u);
+  EXPECT_EQ(trailing[0].digest, Text("y\x81="));
 }
 
 }  // namespace

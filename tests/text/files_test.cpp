@@ -116,6 +116,13 @@ TEST_F(FilesTest, WriteWholeFileFailsWithoutTouchingOthers) {
     EXPECT_FALSE(WriteWholeFile(path, BytesOf("new")));
   }
   EXPECT_EQ(ReadWholeFile(path), BytesOf("old"));
+  // Read-only stays read-only, also where the system would let it be
+  // replaced (Wine run as root).
+  const Text readOnly = Make("readonly.ini", "keep");
+  SetFileAttributesA(readOnly.CStr(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(WriteWholeFile(readOnly, BytesOf("new")));
+  EXPECT_EQ(ReadWholeFile(readOnly), BytesOf("keep"));
+  SetFileAttributesA(readOnly.CStr(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(RunDirectory, IsTheFolderOfThisProgram) {
