@@ -126,9 +126,9 @@ TEST(FileReader, UnopenableFilesGiveAnInvalidHandleThatReadsNothing) {
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
 
   FileReader reader;
-  for (const std::string& path : {missing, directory, locked, folder.PathOf("COM1"),
-                                   folder.PathOf("AUX"), folder.PathOf("nul.txt"),
-                                   folder.PathOf("CON")}) {
+  for (const std::string& path : {missing, directory, locked, folder.Join("COM1"),
+                                   folder.Join("AUX"), folder.Join("nul.txt"),
+                                   folder.Join("CON")}) {
     HANDLE file = reader.Open(Text(path.c_str()));
     ASSERT_EQ(file, INVALID_HANDLE_VALUE) << path;
     EXPECT_EQ(reader.GetSize(file), -1);
