@@ -13,7 +13,7 @@
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kExitTimeoutMs = 600000;
+constexpr DWORD kExitTimeoutMs = 120000;
 constexpr DWORD kPollMs = 5;
 constexpr double kHalfway = 0.5;
 constexpr int kProgressColumn = 4;
