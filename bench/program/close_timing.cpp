@@ -31,6 +31,15 @@ double DoneFraction(const RemoteProgram& program, int rows) {
   return sum / rows;
 }
 
+bool WaitForRows(const RemoteProgram& program, int rows) {
+  const DWORD start = GetTickCount();
+  while (program.RowCount() != rows) {
+    if (GetTickCount() - start >= kStartTimeoutMs) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
 HANDLE OpenProcessOf(HWND window) {
   DWORD processId = 0;
   GetWindowThreadProcessId(window, &processId);
@@ -39,7 +48,7 @@ HANDLE OpenProcessOf(HWND window) {
 
 }  // namespace
 
-CloseFigures TimeCloseHalfway(const DataSet& set, double fullRunSeconds) {
+CloseFigures TimeCloseHalfway(const DataSet& set) {
   CloseFigures figures;
   const std::string list = set.folder + "\\" + texts::kDigestListName;
   const std::string program = set.folder + "\\md5check.exe";
@@ -47,7 +56,8 @@ CloseFigures TimeCloseHalfway(const DataSet& set, double fullRunSeconds) {
   {
     RemoteProgram remote(set.folder);
     const int rows = static_cast<int>(set.paths.size());
-    if (remote.Started() && remote.WaitFor([&] { return remote.RowCount() == rows; }, kStartTimeoutMs)) {
+    if (remote.Started() && WaitForRows(remote, rows)) {
+      const double rowsShown = Seconds();
       double done = 0;
       while ((done = DoneFraction(remote, rows)) < kHalfway) Sleep(kPollMs);
       HANDLE process = OpenProcessOf(remote.Window());
@@ -60,7 +70,8 @@ CloseFigures TimeCloseHalfway(const DataSet& set, double fullRunSeconds) {
           figures.measured = true;
           figures.requestToEnd = Seconds() - requested;
           figures.doneFraction = done;
-          figures.hashingLeft = (1.0 - done) * fullRunSeconds;
+          // At the pace the program kept since its rows appeared.
+          figures.hashingLeft = (requested - rowsShown) * (1.0 - done) / done;
         }
         figures.longestAnswerMs = probe.End().longestAnswerMs;
       }

@@ -8,10 +8,10 @@ struct CloseFigures {
   bool measured = false;
   double doneFraction = 0;      // of the set's bytes when the close was requested
   double requestToEnd = 0;      // seconds
-  double hashingLeft = 0;       // seconds: (1 - doneFraction) x a full run's wall time
+  double hashingLeft = 0;       // seconds, at the pace kept until the request
   double longestAnswerMs = 0;   // of the window while the close waited
 };
 
 // Puts md5.ini (the set's digests) and the program in the set's folder, so
 // the program verifies the set by itself from its start; removes both after.
-CloseFigures TimeCloseHalfway(const DataSet& set, double fullRunSeconds);
+CloseFigures TimeCloseHalfway(const DataSet& set);

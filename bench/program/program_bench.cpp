@@ -240,12 +240,9 @@ int main(int argc, char** argv) {
   PrintTable(results, rawRate, allCoresRate, processors);
   if (sets.front().name != "A") return 0;
 
-  // The hashing left at the request, from set A's median wall time.
-  std::vector<double> secondsOfA;
-  for (const RunFigures& run : results[0].runs) secondsOfA.push_back(run.seconds);
   std::vector<CloseFigures> closes;
   for (int repeat = 0; repeat < kRepeats; ++repeat) {
-    closes.push_back(TimeCloseHalfway(sets[0], Median(secondsOfA)));
+    closes.push_back(TimeCloseHalfway(sets[0]));
     if (!closes.back().measured) {
       std::fprintf(stderr, "close timing: the program did not start or did not end\n");
       return 1;
