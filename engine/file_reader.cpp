@@ -64,13 +64,13 @@ std::int32_t FileReader::Read(HANDLE file, ByteBuffer& buffer, std::int32_t coun
   }
   if (count == 0) count = RestOfFile(*this, file);
 
-  // The caller's storage is about to be replaced anyway, so a big enough
-  // buffer is read into directly instead of allocating (and zeroing) a new
-  // 8 MiB chunk each time. Either way the storage is page-aligned, as
-  // unbuffered reads require on real disks.
+  // The caller's storage is about to be replaced anyway, so storage big
+  // enough is read into directly instead of allocating (and zeroing) a new
+  // 8 MiB chunk each time; its earlier length does not matter. Either way
+  // the storage is page-aligned, as unbuffered reads require on real disks.
   if (count == 0) {
     buffer.Release();
-  } else if (buffer.Length() < count) {
+  } else if (buffer.Capacity() < count) {
     try {
       buffer = ByteBuffer::Zeroed(count);
     } catch (const std::bad_alloc&) {  // out of address space: a failed read
@@ -83,11 +83,8 @@ std::int32_t FileReader::Read(HANDLE file, ByteBuffer& buffer, std::int32_t coun
   if (!ReadFile(file, buffer.Data(), static_cast<DWORD>(count), &bytesRead, nullptr)) {
     bytesRead = 0;
   }
-  if (bytesRead == 0) {
-    buffer.Release();
-  } else {
-    buffer.Truncate(static_cast<std::int32_t>(bytesRead));
-  }
+  // Nothing read leaves an empty buffer that keeps its storage for reuse.
+  buffer.SetLength(static_cast<std::int32_t>(bytesRead));
   return static_cast<std::int32_t>(bytesRead);
 }
 

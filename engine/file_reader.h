@@ -21,6 +21,7 @@ class FileReader {
   bool Rewind(HANDLE file) const;               // to offset 0
   // Reads up to count bytes (0: the rest of the file) with one ReadFile.
   // `buffer` then holds exactly the bytes read; the result is their number.
+  // Storage of at least count bytes is reused, whatever its length was.
   std::int32_t Read(HANDLE file, ByteBuffer& buffer, std::int32_t count) const;
   bool Close(HANDLE file) const;
 };

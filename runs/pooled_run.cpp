@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "app/globals.h"
 #include "app/texts.h"
@@ -27,6 +29,35 @@ constexpr std::int32_t kByteSizeTextCapacity = 255;
 // workers take it; the window thread never waits for it, because the
 // caption update inside the step is carried out on the window thread.
 std::mutex completedCountLock;
+
+// Chunk buffers of finished files, handed to the next file: allocating and
+// zeroing 8 MiB for every file cost more than hashing a small one. Workers
+// only; at most one buffer per worker exists. Never destroyed, so a worker
+// still running while the process exits never finds it gone.
+class ChunkShelf {
+ public:
+  ByteBuffer Take() {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (spare_.empty()) return ByteBuffer();
+    ByteBuffer buffer = std::move(spare_.back());
+    spare_.pop_back();
+    return buffer;
+  }
+  void Put(ByteBuffer buffer) {
+    if (buffer.Capacity() == 0) return;
+    std::lock_guard<std::mutex> hold(lock_);
+    spare_.push_back(std::move(buffer));
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<ByteBuffer> spare_;
+};
+
+ChunkShelf& Shelf() {
+  static ChunkShelf* const shelf = new ChunkShelf();
+  return *shelf;
+}
 
 bool DigestListBesideProgram() {
   return FileExists(ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}));
@@ -64,7 +95,7 @@ void CountFinishedFile(bool success) {
 bool HashChunks(const FileReader& reader, HANDLE file, std::int32_t row, std::int64_t size,
                 Md5Hasher& hasher) {
   BufferPool* permits = BufferPool::Create(kReadPermitSize);
-  ByteBuffer chunk;
+  ByteBuffer chunk = Shelf().Take();
   std::int64_t done = 0;
   bool success = false;
   while (!reader.IsAtEnd(file)) {
@@ -92,6 +123,7 @@ bool HashChunks(const FileReader& reader, HANDLE file, std::int32_t row, std::in
     success = true;
   }
   BufferPool::Destroy(permits);
+  Shelf().Put(std::move(chunk));
   return success;
 }
 
@@ -101,11 +133,8 @@ bool HashChunks(const FileReader& reader, HANDLE file, std::int32_t row, std::in
 // a minute.
 class ListRedrawPause {
  public:
-  explicit ListRedrawPause(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
-  ~ListRedrawPause() {
-    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, TRUE);
-  }
+  explicit ListRedrawPause(HWND list) : list_(list) { ListSetRedraw(list_, false); }
+  ~ListRedrawPause() { ListSetRedraw(list_, true); }
   ListRedrawPause(const ListRedrawPause&) = delete;
   ListRedrawPause& operator=(const ListRedrawPause&) = delete;
 

@@ -73,6 +73,11 @@ Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column) {
 
 bool ListDeleteAllRows(HWND list) { return Send(list, LVM_DELETEALLITEMS) != 0; }
 
+void ListSetRedraw(HWND list, bool redraw) {
+  Send(list, WM_SETREDRAW, redraw ? TRUE : FALSE);
+  if (redraw) InvalidateRect(list, nullptr, TRUE);
+}
+
 std::int32_t ListColumnWidth(HWND list, std::int32_t column) {
   return static_cast<std::int32_t>(Send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
 }

@@ -24,6 +24,9 @@ bool ListSetCellText(HWND list, std::int32_t row, std::int32_t column = 0,
 // Empty for a row the list does not have.
 Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column = 0);
 bool ListDeleteAllRows(HWND list);
+// WM_SETREDRAW. Turning drawing back on invalidates the whole list, so
+// everything changed meanwhile is drawn.
+void ListSetRedraw(HWND list, bool redraw);
 std::int32_t ListColumnWidth(HWND list, std::int32_t column);
 COLORREF ListTextColor(HWND list);
 COLORREF ListBackColor(HWND list);

@@ -80,6 +80,10 @@ void ByteBuffer::Truncate(std::int32_t length) {
   if (length < length_) length_ = length;
 }
 
+void ByteBuffer::SetLength(std::int32_t length) {
+  length_ = length < 0 ? 0 : (length > capacity_ ? capacity_ : length);
+}
+
 void ByteBuffer::Release() {
   FreeAligned(data_);
   data_ = nullptr;

@@ -57,6 +57,9 @@ class ByteBuffer {
 
   // Keeps the storage, shows only the first min(n, length) bytes (n < 0: 0).
   void Truncate(std::int32_t length);
+  // Keeps the storage, shows its first n bytes, n clamped to 0..capacity:
+  // for storage that was filled in place (a read into a reused buffer).
+  void SetLength(std::int32_t length);
   void Release();  // back to the empty buffer, storage freed
 
   friend bool operator==(const ByteBuffer& a, const ByteBuffer& b);
