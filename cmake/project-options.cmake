@@ -13,7 +13,9 @@ function(md5check_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   if(T_DISPLAY)
     add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-run --display $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES LABELS "wine;display;${T_LABELS}")
+    # Windows of parallel tests on one display would take each other's
+    # focus and activation; the display tests run one at a time.
+    set_tests_properties(${name} PROPERTIES LABELS "wine;display;${T_LABELS}" RUN_SERIAL TRUE)
   else()
     add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-run $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS "wine;${T_LABELS}")
