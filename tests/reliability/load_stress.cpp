@@ -213,11 +213,13 @@ TEST(LoadStress, CloseDuringTenThousandEntriesEndsWithCodeZeroAfterTheQueuedFile
       list += Numbered("missing", i, ".bin=") + ReferenceMd5("") + "\r\n";
     }
   }
-  // Two large files queue last: they must be finished before the end.
+  // Two files queue last and must be finished before the end: a large one,
+  // then a small one that finishes while the large one still runs, so its
+  // digest stays on screen long enough to be read from outside.
   std::vector<std::string> lastDigests;
   for (int i = 0; i < 2; ++i) {
     const std::string name = Numbered("last", i, ".bin");
-    WriteTestFile(folder + "\\" + name, 64 << 20, 1500 + i);
+    WriteTestFile(folder + "\\" + name, i == 0 ? (512 << 20) : (1 << 20), 1500 + i);
     untouched.File(folder + "\\" + name);
     lastDigests.push_back(ReferenceMd5OfFile(folder + "\\" + name));
     list += name + "=" + lastDigests.back() + "\r\n";
