@@ -19,6 +19,7 @@
 #include "services/files.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "shell/handlers.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -59,9 +60,7 @@ ChunkShelf& Shelf() {
   return *shelf;
 }
 
-bool DigestListBesideProgram() {
-  return FileExists(ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}));
-}
+bool DigestListBesideProgram() { return FileExists(DigestListPath()); }
 
 double PercentOf(std::int64_t done, std::int64_t size) {
   // An empty file that was read to its end counts as complete.

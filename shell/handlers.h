@@ -15,5 +15,7 @@ void LoadDigestList();
 // loads the list. Decided once, at start-up.
 void EnterVerificationModeIfListed();
 [[noreturn]] void ShutDownOnClose();
+// md5.ini beside the program.
+Text DigestListPath();
 // StartPooledRun once the window thread is back in its message loop.
 void RequestPooledRun();

@@ -17,11 +17,11 @@ namespace {
 
 constexpr std::int32_t kRunDelayMs = 1;
 
-Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}); }
-
 void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPooledRun(); }
 
 }  // namespace
+
+Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}); }
 
 void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
 
