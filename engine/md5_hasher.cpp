@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "services/text_ops.h"
+
 namespace {
 
 using Md5InitProc = void(WINAPI*)(Md5Hasher::Context*);
@@ -46,15 +48,8 @@ const CryptDll& Crypt() {
 
 // One digest byte as two lower-case hex digits: "%X" gives one or two
 // upper-case digits; lower-case them, put "0" in front, keep the last two.
-std::string HexPair(std::uint8_t byte) {
-  char formatted[8];
-  const int length = wsprintfA(formatted, "%X", static_cast<unsigned>(byte));
-  std::string pair = "0";
-  for (int i = 0; i < length; ++i) {
-    const char c = formatted[i];
-    pair += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-  }
-  return pair.substr(pair.size() - 2);
+Text HexPair(std::uint8_t byte) {
+  return RightPart(ConcatTexts({"0", ToLower(HexText(byte))}), 2);
 }
 
 }  // namespace
@@ -81,7 +76,7 @@ void Md5Hasher::Final() {
   if (!IsAvailable()) return;  // no MD5 at all: the digest text stays empty
   Crypt().md5Final(&context_);
   std::string text;
-  for (std::uint8_t byte : context_.digest) text += HexPair(byte);
+  for (std::uint8_t byte : context_.digest) text += HexPair(byte).Bytes();
   digestText_ = Text(text);
 }
 
