@@ -6,10 +6,12 @@ std::atomic<std::int32_t> stopRequested{0};
 std::int32_t completedCount = 0;
 std::int32_t workerThreadCount = 0;
 CompletionPortPool* workerPool = nullptr;
+bool verificationMode = false;
 
 void CreateGlobals() {
   filePaths.Clear();
   expectedDigests.Clear();
+  verificationMode = false;
   workerPool = new CompletionPortPool();  // idle: every field zero
 }
 

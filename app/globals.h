@@ -13,6 +13,9 @@ extern std::atomic<std::int32_t> stopRequested;  // 0 or 1; written by the windo
 extern std::int32_t completedCount;              // guarded by the workers' count lock
 extern std::int32_t workerThreadCount;
 extern CompletionPortPool* workerPool;
+// Rows show file names instead of paths and are judged against
+// expectedDigests. Window thread; decided once, at start-up.
+extern bool verificationMode;
 
 void CreateGlobals();
 void ReleaseGlobals();

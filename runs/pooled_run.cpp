@@ -60,8 +60,6 @@ ChunkShelf& Shelf() {
   return *shelf;
 }
 
-bool DigestListBesideProgram() { return FileExists(DigestListPath()); }
-
 double PercentOf(std::int64_t done, std::int64_t size) {
   // An empty file that was read to its end counts as complete.
   if (size <= 0) return kPercentScale;
@@ -156,7 +154,7 @@ void StartPooledRun() {
     HANDLE file = reader.Open(path);
     const std::int32_t row = ListInsertRow(超级列表框, std::nullopt, ToText(position));
     ListSetCellText(超级列表框, row, kColumnPath,
-                    DigestListBesideProgram() ? FileNameOf(path) : path);
+                    verificationMode ? FileNameOf(path) : path);
     if (!workerPool->Post(HandleToArgument(file), static_cast<std::uint32_t>(row))) {
       reader.Close(file);  // nobody else will
     }

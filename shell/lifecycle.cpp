@@ -35,6 +35,7 @@ void LoadDigestList() {
 
 void EnterVerificationModeIfListed() {
   if (!FileExists(DigestListPath())) return;
+  verificationMode = true;
   SetVisible(按钮1, false);
   LoadDigestList();
 }
