@@ -13,6 +13,8 @@ constexpr char kProgressMark[] = "%";
 constexpr UINT kRowStateMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT;  // 7
 constexpr UINT kProgressTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 0x25
 constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       // 0x24
+constexpr UINT kCentredTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+constexpr std::int32_t kCentredColumn = 3;  // the digest, centred like its header
 constexpr std::int32_t kCellInsetX = 2;
 constexpr std::int32_t kCellInsetY = 1;
 constexpr std::int32_t kBarFrameWidth = 1;
@@ -49,9 +51,9 @@ void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected) {
   DrawTextA(dc, text.CStr(), TextLength(text), &bar, kProgressTextFormat);
 }
 
-void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected) {
+void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected, UINT format) {
   SetTextColor(dc, selected ? listTextBackColor : listTextColor);
-  DrawTextA(dc, text.CStr(), TextLength(text), &cell, kPlainTextFormat);
+  DrawTextA(dc, text.CStr(), TextLength(text), &cell, format);
 }
 
 void DrawCell(const NMLVCUSTOMDRAW& draw) {
@@ -70,7 +72,8 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   if (RightPart(text, 1) == Text(kProgressMark)) {
     DrawProgressCell(dc, cell, text, selected);
   } else {
-    DrawPlainCell(dc, cell, text, selected);
+    DrawPlainCell(dc, cell, text, selected,
+                  column == kCentredColumn ? kCentredTextFormat : kPlainTextFormat);
   }
 }
 

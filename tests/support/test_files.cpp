@@ -23,7 +23,9 @@ void RemoveTree(const std::string& folder) {
       const std::string name = found.cFileName;
       if (name == "." || name == "..") continue;
       const std::string path = folder + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RunUnixTool("/bin/rm", {path});  // the link only, never what it points to
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -67,6 +69,40 @@ class Md5Reference {
 };
 
 }  // namespace
+
+bool RunUnixTool(const std::string& tool, const std::vector<std::string>& arguments) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (toUnix == nullptr) return false;  // not under Wine
+  std::string command = tool;
+  for (const std::string& path : arguments) {
+    if (path.rfind('-', 0) == 0) {  // an option, not a path
+      command += " " + path;
+      continue;
+    }
+    const int count = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(count), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), count);
+    char* unixPath = toUnix(wide.c_str());
+    if (unixPath == nullptr) return false;
+    command += std::string(" \"") + unixPath + "\"";
+    HeapFree(GetProcessHeap(), 0, unixPath);
+  }
+  const std::string program = "Z:" + tool;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, 30000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code == 0;
+}
 
 TempFolder::TempFolder() {
   char temp[MAX_PATH];
