@@ -203,7 +203,13 @@ TEST_F(PooledRunTest, DroppedFolderGivesItsFilesTreeOrderedAmongTheOtherPaths) {
   DWORD written = 0;
   WriteFile(file, "korean", 6, &written, nullptr);
   CloseHandle(file);
-  const bool linked = RunUnixTool("/bin/ln", {"-s", root, root + "\\alpha\\up"});
+  const std::string link = root + "\\alpha\\up";
+  RunUnixTool("/bin/ln", {"-s", root, link});
+  const DWORD linkAttributes = GetFileAttributesA(link.c_str());
+  const bool linked = linkAttributes != INVALID_FILE_ATTRIBUTES;
+  if (linked) {
+    EXPECT_TRUE(linkAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
   const std::string before = MakeFile("before.bin", 10, 1);
   const std::string missing = folder_.Join("missing.bin");
 

@@ -96,12 +96,10 @@ bool RunUnixTool(const std::string& tool, const std::vector<std::string>& argume
   if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process))
     return false;
-  WaitForSingleObject(process.hProcess, 30000);
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
+  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return code == 0;
+  return ended;
 }
 
 TempFolder::TempFolder() {
