@@ -15,26 +15,38 @@ std::string RandomName() {
   return name;
 }
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+std::wstring WideOf(const std::string& ansi) {
+  const int count = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(count > 0 ? count - 1 : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), count);
+  return wide;
+}
+
+// Wide, so that names the code page lacks go too.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
       if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        RunUnixTool("/bin/rm", {path});  // the link only, never what it points to
+        // The link only, never what it points to; Wine's links are Unix ones.
+        std::string ansi(static_cast<size_t>(path.size() * 2 + 1), '\0');
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi.data(), static_cast<int>(ansi.size()),
+                            nullptr, nullptr);
+        RunUnixTool("/bin/rm", {ansi.c_str()});
       } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 class Md5Reference {
@@ -81,10 +93,7 @@ bool RunUnixTool(const std::string& tool, const std::vector<std::string>& argume
       command += " " + path;
       continue;
     }
-    const int count = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), count);
-    char* unixPath = toUnix(wide.c_str());
+    char* unixPath = toUnix(WideOf(path).c_str());
     if (unixPath == nullptr) return false;
     command += std::string(" \"") + unixPath + "\"";
     HeapFree(GetProcessHeap(), 0, unixPath);
@@ -109,7 +118,7 @@ TempFolder::TempFolder() {
   CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() { RemoveTree(WideOf(path_)); }
 
 void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
