@@ -8,6 +8,7 @@
 
 #include "app/globals.h"
 #include "app/texts.h"
+#include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/list_control.h"
 #include "shell/main_window.h"
@@ -141,6 +142,18 @@ TEST_F(PooledRunTest, TwoDropsBeforeTheRunStartsGiveOneRun) {
   // One run: two successes against two entries, so the count came back to 0.
   EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "2" + texts::kArrow + "2");
   EXPECT_EQ(completedCount, 0);
+}
+
+TEST_F(PooledRunTest, ADropWithoutPathsStillRebuildsTheList) {
+  const std::string path = MakeFile("again.bin", 100, 13);
+  ASSERT_TRUE(DropPaths({path}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+  ListSetCellText(超级列表框, 0, kColumnDigest, "stale");
+  ASSERT_TRUE(DropPaths({}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 1u);
+  ExpectDone(rows[0], path, 100);
 }
 
 TEST_F(PooledRunTest, DropDuringARunRehashesEverything) {
