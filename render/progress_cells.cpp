@@ -13,7 +13,9 @@ constexpr char kProgressMark[] = "%";
 constexpr UINT kRowStateMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT;  // 7
 constexpr UINT kProgressTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 0x25
 constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       // 0x24
-constexpr UINT kCentredTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+// A digest wider than its column would lose both ends when centred; the
+// ellipsis keeps its start, as the list's own centred columns do.
+constexpr UINT kCentredTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 constexpr std::int32_t kCentredColumn = 3;  // the digest, centred like its header
 constexpr std::int32_t kCellInsetX = 2;
 constexpr std::int32_t kCellInsetY = 1;
