@@ -153,6 +153,8 @@ LRESULT OnNotify(LPARAM lParam) {
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW:
       return -1;  // no search by typed text
+    case LVN_DELETEALLITEMS:
+      return TRUE;  // no notice per row: the program keeps the rows
     default:
       return 0;
   }

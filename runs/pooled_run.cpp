@@ -13,6 +13,7 @@
 #include "engine/completion_port_pool.h"
 #include "engine/file_reader.h"
 #include "engine/md5_hasher.h"
+#include "engine/read_ahead.h"
 #include "runs/run_state.h"
 #include "services/text_ops.h"
 
@@ -21,18 +22,29 @@ namespace {
 constexpr std::int32_t kByteSizeTextCapacity = 255;
 constexpr std::int32_t kNoBarChange = -1;
 
-// Guards the current run's rows and the count step (increment, label
-// numbers, reset). Held only for a few instructions, never around a window
-// call, so the window thread may take it too.
-std::mutex runLock;
-std::shared_ptr<RunRows> currentRows;
-std::atomic<std::uint32_t> currentGeneration{0};
 struct LabelNumbers {
   std::int32_t total = 0;
   std::int32_t count = 0;
   bool changed = false;
-} label;
+};
 
+// What workers and the window thread share about the current run. The lock
+// guards the rows' pointer and the count step (increment, label numbers,
+// reset); it is held only for a few instructions, never around a window
+// call, so the window thread may take it too. Never destroyed: a worker
+// still running while the process exits must not find it gone.
+struct SharedRun {
+  std::mutex lock;
+  std::shared_ptr<RunRows> rows;
+  LabelNumbers label;
+};
+
+SharedRun& Shared() {
+  static SharedRun* const shared = new SharedRun();
+  return *shared;
+}
+
+std::atomic<std::uint32_t> currentGeneration{0};
 std::atomic<std::int32_t> barPosition{kNoBarChange};
 std::atomic<std::int32_t> openFiles{0};
 std::atomic<std::int32_t> peakOpenFiles{0};
@@ -49,9 +61,10 @@ bool IsCurrentRun(std::uint32_t generation) {
 }
 
 std::shared_ptr<RunRows> RowsOfRun(std::uint32_t generation) {
-  std::lock_guard<std::mutex> hold(runLock);
-  if (currentRows == nullptr || currentRows->Generation() != generation) return nullptr;
-  return currentRows;
+  std::lock_guard<std::mutex> hold(Shared().lock);
+  const std::shared_ptr<RunRows>& rows = Shared().rows;
+  if (rows == nullptr || rows->Generation() != generation) return nullptr;
+  return rows;
 }
 
 // One listed file opened by the worker that hashes it, counted while open.
@@ -88,25 +101,22 @@ bool ShouldStopReading(std::uint32_t generation) {
   return stopRequested.load(std::memory_order_relaxed) == 1 || !IsCurrentRun(generation);
 }
 
-// Reads and hashes the whole file; true only when exactly the size taken
-// at the start went through MD5.
-bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
-                std::int64_t size, Md5Hasher& hasher) {
-  if (size == 0) {  // complete without any read
-    PublishBar(size, 0);
-    rows.Progress(row, 0);
-    return true;
-  }
-  ChunkLease chunk = Chunks().Take();
-  if (!chunk) return false;
+void PublishChunk(RunRows& rows, std::int32_t row, std::int64_t size, std::int64_t done) {
+  PublishBar(size, done);
+  rows.Progress(row, done);
+}
+
+// One buffer, reads and hashing in turn: files of one chunk, or no second
+// buffer to be had within the budget.
+bool HashChunksInTurn(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
+                      std::int64_t size, Md5Hasher& hasher, ByteBuffer& chunk) {
   std::int64_t done = 0;
   while (done < size) {
     if (ShouldStopReading(rows.Generation())) return false;
-    const std::int32_t bytesRead = reader.Read(file, chunk.Buffer(), kChunkSize);
+    const std::int32_t bytesRead = reader.Read(file, chunk, kChunkSize);
     done += bytesRead;
-    hasher.Update(chunk.Buffer());
-    PublishBar(size, done);
-    rows.Progress(row, done);
+    hasher.Update(chunk);
+    PublishChunk(rows, row, size, done);
     // A read that brings nothing before the size is reached (the file
     // shrank, a read error) must not pass for a whole file.
     if (bytesRead == 0) return false;
@@ -114,9 +124,45 @@ bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32
   return done == size;  // more than the size: the file grew while read
 }
 
+// Two buffers: the next chunk is read while this one is hashed.
+bool HashChunksReadingAhead(HANDLE file, RunRows& rows, std::int32_t row, std::int64_t size,
+                            Md5Hasher& hasher, ByteBuffer& first, ByteBuffer& second) {
+  const std::uint32_t generation = rows.Generation();
+  ReadAhead chunks(file, size, kChunkSize, first, second,
+                   [generation] { return ShouldStopReading(generation); });
+  std::int64_t done = 0;
+  while (const ByteBuffer* chunk = chunks.Next()) {
+    done += chunk->Length();
+    hasher.Update(*chunk);
+    PublishChunk(rows, row, size, done);
+    const bool broughtNothing = chunk->IsEmpty();
+    chunks.Release();
+    if (broughtNothing) return false;
+  }
+  return done == size;  // less: stopped or cut short; more: the file grew
+}
+
+// Reads and hashes the whole file; true only when exactly the size taken
+// at the start went through MD5.
+bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
+                std::int64_t size, Md5Hasher& hasher) {
+  if (size == 0) {  // complete without any read
+    PublishChunk(rows, row, size, 0);
+    return true;
+  }
+  ChunkLease chunk = Chunks().Take();
+  if (!chunk) return false;
+  if (size > kChunkSize) {
+    ChunkLease ahead = Chunks().TryTake();
+    if (ahead) return HashChunksReadingAhead(file, rows, row, size, hasher, chunk.Buffer(), ahead.Buffer());
+  }
+  return HashChunksInTurn(reader, file, rows, row, size, hasher, chunk.Buffer());
+}
+
 void CountFinishedFile(std::uint32_t generation, bool success) {
-  std::lock_guard<std::mutex> step(runLock);
+  std::lock_guard<std::mutex> step(Shared().lock);
   if (currentGeneration.load(std::memory_order_relaxed) != generation) return;
+  LabelNumbers& label = Shared().label;
   if (success) ++completedCount;
   label.total = filePaths.Count();
   label.count = completedCount;
@@ -166,10 +212,11 @@ void StartPooledRun() {
     if (!filePaths.IsEmptyAt(position)) positions.push_back(position);
   }
   std::uint32_t generation = 0;
+  auto rows = std::make_shared<RunRows>(currentGeneration.load() + 1, positions);
   {
-    std::lock_guard<std::mutex> hold(runLock);
-    generation = currentGeneration.load(std::memory_order_relaxed) + 1;
-    currentRows = std::make_shared<RunRows>(generation, positions);
+    std::lock_guard<std::mutex> hold(Shared().lock);
+    generation = rows->Generation();
+    Shared().rows = std::move(rows);
     currentGeneration.store(generation, std::memory_order_release);
   }
   // One item per worker, each taking rows until none is left: posting one
@@ -191,12 +238,13 @@ void DigestFile(std::uint32_t generation, std::uint32_t) {
 void RequestStop() { stopRequested.store(1); }
 
 std::shared_ptr<RunRows> CurrentRunRows() {
-  std::lock_guard<std::mutex> hold(runLock);
-  return currentRows;
+  std::lock_guard<std::mutex> hold(Shared().lock);
+  return Shared().rows;
 }
 
 bool TakeLabelChange(std::int32_t& total, std::int32_t& count) {
-  std::lock_guard<std::mutex> hold(runLock);
+  std::lock_guard<std::mutex> hold(Shared().lock);
+  LabelNumbers& label = Shared().label;
   if (!label.changed) return false;
   label.changed = false;
   total = label.total;
