@@ -20,21 +20,6 @@ std::shared_ptr<RunRows> shownRows;
 
 void CALLBACK OnApplyTimer(HWND, UINT, UINT_PTR, DWORD) { ApplyRunChanges(); }
 
-// Rows out of view are drawn when they come into view; the ones in view
-// are redrawn as one band.
-void RedrawChangedRowsInView(const std::vector<std::int32_t>& changed) {
-  const std::int32_t top = ListTopRow(超级列表框);
-  const std::int32_t bottom = top + ListRowsPerPage(超级列表框);  // one partly shown row more
-  std::int32_t first = bottom + 1;
-  std::int32_t last = top - 1;
-  for (std::int32_t row : changed) {
-    if (row < top || row > bottom) continue;
-    first = std::min(first, row);
-    last = std::max(last, row);
-  }
-  if (first <= last) ListRedrawRows(超级列表框, first, last);
-}
-
 void ApplyLabelAndBar() {
   std::int32_t total = 0;
   std::int32_t count = 0;
@@ -65,7 +50,7 @@ void ApplyRunChanges() {
   if (rows != nullptr && rows != shownRows) {
     ShowRunRows(rows);
   } else if (shownRows != nullptr) {
-    RedrawChangedRowsInView(shownRows->TakeChangedRows());
+    RedrawRowsInView(shownRows->TakeChangedRows());
   }
   ApplyLabelAndBar();
 }
@@ -79,4 +64,15 @@ Text ShownCellText(std::int32_t row, std::int32_t column) {
   return RowCellText(snapshot, column, path);
 }
 
-void RedrawShownRow(std::int32_t row) { ListRedrawRows(超级列表框, row, row); }
+void RedrawRowsInView(const std::vector<std::int32_t>& changed) {
+  const std::int32_t top = ListTopRow(超级列表框);
+  const std::int32_t bottom = top + ListRowsPerPage(超级列表框);  // one partly shown row more
+  std::int32_t first = bottom + 1;
+  std::int32_t last = top - 1;
+  for (std::int32_t row : changed) {
+    if (row < top || row > bottom) continue;
+    first = std::min(first, row);
+    last = std::max(last, row);
+  }
+  if (first <= last) ListRedrawRows(超级列表框, first, last);
+}

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "runs/run_rows.h"
 #include "services/text.h"
@@ -29,5 +30,6 @@ void ShowRunRows(const std::shared_ptr<RunRows>& rows);
 RunRows* ShownRunRows();
 // The cell's text as the list shows it; empty outside the rows shown.
 Text ShownCellText(std::int32_t row, std::int32_t column);
-// Draws the row anew (a verdict was given).
-void RedrawShownRow(std::int32_t row);
+// Draws those of the rows in view anew, as one band; rows out of view are
+// drawn when they come into view.
+void RedrawRowsInView(const std::vector<std::int32_t>& rows);

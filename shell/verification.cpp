@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "app/globals.h"
 #include "runs/run_rows.h"
 #include "services/text_ops.h"
@@ -12,10 +14,11 @@ void VerifyFinishedRows() {
   RunRows* rows = ShownRunRows();
   if (rows == nullptr) return;
   const std::int32_t entries = expectedDigests.Count();
-  for (std::int32_t row : rows->TakeFinishedRows()) {
+  const std::vector<std::int32_t> finished = rows->TakeFinishedRows();
+  for (std::int32_t row : finished) {
     if (row >= entries) continue;
     const bool matches = CompareTexts(rows->Read(row).digest, expectedDigests.At(row + 1)) == 0;
     rows->SetVerdict(row, matches ? RowVerdict::kPassed : RowVerdict::kMismatch);
-    RedrawShownRow(row);
   }
+  RedrawRowsInView(finished);
 }
