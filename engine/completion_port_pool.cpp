@@ -22,8 +22,8 @@ WorkRoutine PacketToRoutine(LPOVERLAPPED overlapped) {
 }
 
 // Waits for the stop event in 100 ms slices, handling the thread's pending
-// messages after each slice. A message sent to this thread (a worker's
-// synchronous cell update) is delivered at once rather than at the slice's end.
+// messages after each slice. A message another thread sends to this one is
+// delivered at once rather than at the slice's end.
 void WaitPumpingMessages(HANDLE event, DWORD sliceMs) {
   DWORD sliceStart = GetTickCount();
   for (;;) {
