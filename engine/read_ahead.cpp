@@ -38,6 +38,8 @@ void ReadAhead::Release() {
 }
 
 void ReadAhead::ReadChunks() {
+  // As the pool's workers: below the window thread.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
   std::int64_t done = 0;
   for (std::int32_t turn = 0;; ++turn) {
     Slot& slot = slots_[turn % 2];
