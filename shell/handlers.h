@@ -10,7 +10,10 @@ MainWindowEvents ProgramEvents();
 void AcceptDroppedFiles(const Text& dropText);
 void VerifyFinishedRows();
 void ExportDigests();
-void LoadDigestList();
+// Reads the digest list at `listPath` (md5.ini or an md5sum list) and
+// lists its files, named relative to the list's own folder; then asks for
+// a pooled run.
+void LoadDigestList(const Text& listPath);
 // Verification mode when md5.ini lies beside the program: hides 按钮1 and
 // loads the list. Decided once, at start-up.
 void EnterVerificationModeIfListed();

@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "runs/pooled_run.h"
 #include "services/call_later.h"
+#include "services/code_page.h"
 #include "services/components.h"
 #include "services/files.h"
 #include "services/text_ops.h"
@@ -17,6 +18,11 @@ namespace {
 
 constexpr std::int32_t kRunDelayMs = 1;
 
+// Any file named md5.ini keeps md5.ini's reading, whatever the case.
+bool IsMd5IniName(const Text& name) {
+  return CompareTexts(ToLower(name), texts::kDigestListName) == 0;
+}
+
 void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPooledRun(); }
 
 }  // namespace
@@ -25,8 +31,12 @@ Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigest
 
 void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
 
-void LoadDigestList() {
-  for (const DigestListEntry& entry : ParseDigestList(ReadWholeFile(DigestListPath()), RunDirectory())) {
+void LoadDigestList(const Text& givenPath) {
+  const Text listPath = FullPath(givenPath);
+  const DigestListKind kind = IsMd5IniName(FileNameOf(listPath)) ? DigestListKind::kIni
+                                                                 : DigestListKind::kMd5sum;
+  const auto entries = ParseDigestList(ReadWholeFile(listPath), PathFolder(listPath), kind, Utf8ToAnsi);
+  for (const DigestListEntry& entry : entries) {
     filePaths.Append(entry.path);
     expectedDigests.Append(entry.digest);
   }
@@ -37,7 +47,7 @@ void EnterVerificationModeIfListed() {
   if (!FileExists(DigestListPath())) return;
   verificationMode = true;
   SetVisible(按钮1, false);
-  LoadDigestList();
+  LoadDigestList(DigestListPath());
 }
 
 void ShutDownOnClose() {
