@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "app/texts.h"
+#include "shell/export.h"
 
 HWND mainWindow = nullptr;
 HWND 超级列表框 = nullptr;
@@ -117,6 +118,8 @@ void ResetExportDialog() {
   通用对话框1.type = FileDialogComponent::kSave;
   通用对话框1.defaultExtension = kExportDefaultExtension;
   通用对话框1.extraFlags = kExportDialogFlags;
+  通用对话框1.filter = ExportFilter();
+  通用对话框1.filterIndex = kExportDigestList;
 }
 
 // Builds the ten components in tab order, then runs the created event.
