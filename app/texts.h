@@ -16,9 +16,9 @@ inline constexpr char kColumnDigest[] = "\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA";
 inline constexpr char kColumnProgress[] = "\xB5\xB1\xC7\xB0\xBD\xF8\xB6\xC8";
 // "导出文件": export file (button 按钮1)
 inline constexpr char kExportButton[] = "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE";
-// "数据摘要列表 (*.ini;*.txt)": digest list, the save dialog's first type
+// "数据摘要列表 (*.txt;*.ini)": digest list, the save dialog's first type
 inline constexpr char kExportTypeDigestList[] =
-    "\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA\xC1\xD0\xB1\xED (*.ini;*.txt)";
+    "\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA\xC1\xD0\xB1\xED (*.txt;*.ini)";
 // "md5sum 列表 (*.md5)": md5sum list, the save dialog's second type
 inline constexpr char kExportTypeMd5sum[] = "md5sum \xC1\xD0\xB1\xED (*.md5)";
 // "导出文件失败": export failed (message box, followed by the path and the reason)

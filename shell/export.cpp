@@ -55,11 +55,22 @@ std::string DigestListLine(const Text& name, const Text& digestCell) {
   return name.Bytes() + "=" + digestCell.Bytes() + "\r\n";
 }
 
+// md5sum -c on other systems takes "/" only; the second byte of a
+// two-byte character may be 0x5C and stays.
+std::string WithSlashes(const Text& name) {
+  std::string bytes = name.Bytes();
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\\') bytes[i] = '/';
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) ++i;
+  }
+  return bytes;
+}
+
 // A row without a digest becomes a comment, which md5sum -c and this
 // program's reading both skip, instead of a line neither accepts.
 std::string Md5sumLine(const Text& name, const Text& digestCell) {
-  if (!IsDigest(digestCell)) return "# " + digestCell.Bytes() + " *" + name.Bytes() + "\r\n";
-  return ToLower(digestCell).Bytes() + " *" + name.Bytes() + "\r\n";
+  if (!IsDigest(digestCell)) return "# " + digestCell.Bytes() + " *" + WithSlashes(name) + "\r\n";
+  return ToLower(digestCell).Bytes() + " *" + WithSlashes(name) + "\r\n";
 }
 
 std::string ListedRows(ExportType type, const Text& exportFolder) {
@@ -82,7 +93,7 @@ void ShowExportFailure(const Text& target, unsigned long error) {
 }  // namespace
 
 Text ExportFilter() {
-  return ConcatTexts({texts::kExportTypeDigestList, "|*.ini;*.txt|", texts::kExportTypeMd5sum,
+  return ConcatTexts({texts::kExportTypeDigestList, "|*.txt;*.ini|", texts::kExportTypeMd5sum,
                       "|*.md5"});
 }
 

@@ -7,7 +7,7 @@
 
 enum ExportType : std::int32_t {
   kExportDigestList = 0,  // name=DIGEST CR LF, the format md5.ini is read in
-  kExportMd5sum = 1,      // lower-case digest, " *", name, CR LF, as md5sum writes
+  kExportMd5sum = 1,      // lower-case digest, " *", name with "/", CR LF, as md5sum writes
 };
 
 // The save dialog's filter: description|pattern for each type.

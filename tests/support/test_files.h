@@ -40,3 +40,7 @@ struct FileFingerprint {
 FileFingerprint FingerprintOf(const std::string& path);
 // Every name in a folder (not recursive), sorted.
 std::vector<std::string> ListFolder(const std::string& folder);
+// Runs coreutils' md5sum of the host (Wine starts Unix programs too) in
+// `folder` with the given arguments; its exit code, -1 when it could not
+// start. What it prints goes to `output`.
+int RunHostMd5sum(const std::string& folder, const std::string& arguments, std::string* output);
