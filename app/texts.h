@@ -16,6 +16,13 @@ inline constexpr char kColumnDigest[] = "\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA";
 inline constexpr char kColumnProgress[] = "\xB5\xB1\xC7\xB0\xBD\xF8\xB6\xC8";
 // "导出文件": export file (button 按钮1)
 inline constexpr char kExportButton[] = "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE";
+// "数据摘要列表 (*.txt;*.ini)": digest list, the save dialog's first type
+inline constexpr char kExportTypeDigestList[] =
+    "\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA\xC1\xD0\xB1\xED (*.txt;*.ini)";
+// "md5sum 列表 (*.md5)": md5sum list, the save dialog's second type
+inline constexpr char kExportTypeMd5sum[] = "md5sum \xC1\xD0\xB1\xED (*.md5)";
+// "导出文件失败": export failed (message box, followed by the path and the reason)
+inline constexpr char kExportFailed[] = "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE\xCA\xA7\xB0\xDC";
 // "线程池取摘要": get digests with the thread pool (hidden button)
 inline constexpr char kPooledRunButton[] = "\xCF\xDF\xB3\xCC\xB3\xD8\xC8\xA1\xD5\xAA\xD2\xAA";
 // "普通取摘要": get digests the plain way (hidden button)

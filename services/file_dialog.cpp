@@ -13,11 +13,13 @@ constexpr DWORD kFileNameBufferBytes = 1024;
 const char* OrNull(const Text& text) { return text.IsEmpty() ? nullptr : text.CStr(); }
 
 // The stored filter separates descriptions and patterns with "|"; the
-// dialog wants NUL separators and a double NUL at the end.
+// dialog wants NUL separators and a double NUL at the end. 0x7C can be the
+// second byte of a two-byte character, which is no separator.
 std::string DialogFilter(const Text& filter) {
   std::string pairs = filter.Bytes();
-  for (char& c : pairs) {
-    if (c == '|') c = '\0';
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    if (pairs[i] == '|') pairs[i] = '\0';
+    if (static_cast<unsigned char>(pairs[i]) >= 0x80) ++i;
   }
   pairs.append(2, '\0');
   return pairs;
@@ -55,5 +57,7 @@ bool RunFileDialog(FileDialogComponent& dialog, HWND owner) {
                                                                   : GetSaveFileNameA(&ofn);
   if (!confirmed) return false;
   dialog.fileName = Text(file.data());
+  // The type the user chose, counted from 0 as it is stored.
+  if (ofn.nFilterIndex > 0) dialog.filterIndex = static_cast<std::int32_t>(ofn.nFilterIndex) - 1;
   return true;
 }

@@ -12,8 +12,8 @@ struct FileDialogComponent {
   std::int32_t type = kSave;
   Text defaultExtension;
   Text fileName;
-  Text filter;
-  std::int32_t filterIndex = 0;
+  Text filter;  // description|pattern|description|pattern
+  std::int32_t filterIndex = 0;  // the type shown first, from 0
   Text initialDirectory;
   Text title;
   DWORD extraFlags = 0;  // added to OFN_HIDEREADONLY
@@ -21,5 +21,5 @@ struct FileDialogComponent {
 
 void SetDialogFileName(FileDialogComponent& dialog, const Text& fileName);
 Text GetDialogFileName(const FileDialogComponent& dialog);
-// Modal; true and the chosen path stored when confirmed.
+// Modal; when confirmed, true with the chosen path and type stored.
 bool RunFileDialog(FileDialogComponent& dialog, HWND owner = nullptr);

@@ -54,6 +54,40 @@ bool WriteAll(HANDLE file, const ByteBuffer& buffer) {
   return WriteFile(file, buffer.Data(), length, &written, nullptr) != FALSE && written == length;
 }
 
+// A name beside the target that nothing else uses, created empty.
+HANDLE CreateUnusedSibling(const Text& path, std::string* name) {
+  constexpr int kTries = 100;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    *name = path.Bytes() + "." + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(attempt) + ".tmp";
+    const HANDLE file = CreateFileA(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// A failure is never reported as success, even when the system gave no code.
+DWORD LastError() {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
+DWORD WriteAndFlush(HANDLE file, const ByteBuffer& bytes) {
+  if (!bytes.IsEmpty() && !WriteAll(file, bytes)) return LastError();
+  if (!FlushFileBuffers(file)) return LastError();
+  return ERROR_SUCCESS;
+}
+
+// Windows refuses to replace a read-only file; Wine run as root does not.
+DWORD TargetRefusal(const Text& path) {
+  const DWORD attributes = GetFileAttributesA(path.CStr());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
+  if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+    return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
 std::string ModuleFileName() {
   // Grows until the name fits: paths may be longer than MAX_PATH.
   std::string name(MAX_PATH, '\0');
@@ -106,6 +140,46 @@ bool WriteWholeFile(const Text& path, std::initializer_list<const ByteBuffer*> b
 
 bool WriteWholeFile(const Text& path, const ByteBuffer& buffer) {
   return WriteWholeFile(path, {&buffer});
+}
+
+unsigned long ReplaceWholeFile(const Text& path, const ByteBuffer& bytes) {
+  if (path.IsEmpty()) return ERROR_INVALID_NAME;
+  if (const DWORD refusal = TargetRefusal(path)) return refusal;
+  std::string sibling;
+  FileHandle file(CreateUnusedSibling(path, &sibling));
+  if (!file.IsValid()) return LastError();
+  DWORD error = WriteAndFlush(file.Get(), bytes);
+  if (!file.Close() && error == ERROR_SUCCESS) error = LastError();
+  if (error == ERROR_SUCCESS &&
+      !MoveFileExA(sibling.c_str(), path.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error = LastError();
+  if (error != ERROR_SUCCESS) DeleteFileA(sibling.c_str());
+  return error;
+}
+
+Text SystemErrorText(unsigned long error) {
+  char* message = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<char*>(&message), 0, nullptr);
+  std::string text = length > 0 ? std::string(message, length) : std::string();
+  LocalFree(message);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();
+  if (text.empty()) text = std::to_string(error);
+  return Text(text);
+}
+
+Text FullPath(const Text& path) {
+  if (path.IsEmpty()) return path;
+  std::string full(MAX_PATH, '\0');
+  DWORD length = GetFullPathNameA(path.CStr(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size() && length <= kLongestPathBytes) {
+    full.resize(length);
+    length = GetFullPathNameA(path.CStr(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0 || length >= full.size()) return path;
+  return Text(full.substr(0, length));
 }
 
 Text RunDirectory() { return PathFolder(Text(ModuleFileName())); }

@@ -14,5 +14,14 @@ ByteBuffer ReadWholeFile(const Text& path);
 // Creates or truncates, no sharing, writes each non-empty buffer in order.
 bool WriteWholeFile(const Text& path, std::initializer_list<const ByteBuffer*> buffers);
 bool WriteWholeFile(const Text& path, const ByteBuffer& buffer);
+// Writes the bytes to a new file beside `path`, flushes it, then moves it
+// over `path` in one step: `path` ends holding either its old bytes or all
+// the new ones. A read-only target is refused. 0, or the system's error.
+unsigned long ReplaceWholeFile(const Text& path, const ByteBuffer& bytes);
+// The system's own words for an error code, without a final line end.
+Text SystemErrorText(unsigned long error);
+// The full form of a path, relative ones taken from the current folder;
+// the path itself when it has none.
+Text FullPath(const Text& path);
 // The program file's folder, without a trailing backslash.
 Text RunDirectory();

@@ -1,24 +1,153 @@
 #include "shell/digest_list.h"
 
+#include <string>
+
 #include "services/text_ops.h"
 
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kSeparator[] = "=";
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kUtf8MarkBytes = 3;
+constexpr std::size_t kDigestDigits = 32;
+constexpr std::size_t kMd5sumNameStart = kDigestDigits + 2;  // digest, space, " " or "*"
+// No file name holds it, so a name that keeps it can never be opened.
+constexpr char kUnconvertible = '?';
+
+struct ListReading {
+  const Text& directory;
+  bool utf8;
+  Utf8NameConverter fromUtf8;
+};
+
+bool StartsWith(const std::string& bytes, const char* prefix) { return bytes.rfind(prefix, 0) == 0; }
+
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// md5.ini's reading: splitting drops a trailing "=", so "a=b=" also gives
+// two parts; only a line that the two parts rebuild has exactly one "=".
+// (Testing the last byte instead would also refuse a two-byte character
+// ending in 0x3D, which is no separator.)
+bool SplitAnsiNameDigest(const Text& line, Text* name, Text* digest) {
+  const TextArray parts = SplitText(line, Text(kSeparator));
+  if (parts.size() != 2 || ConcatTexts({parts[0], kSeparator, parts[1]}) != line) return false;
+  *name = parts[0];
+  *digest = parts[1];
+  return true;
+}
+
+// UTF-8 has no two-byte characters to step over: bytes are compared.
+bool SplitUtf8NameDigest(const std::string& line, Text* name, Text* digest) {
+  const std::size_t separator = line.find('=');
+  if (separator == std::string::npos || separator + 1 == line.size() ||
+      line.find('=', separator + 1) != std::string::npos)
+    return false;
+  *name = Text(line.substr(0, separator));
+  *digest = Text(line.substr(separator + 1));
+  return true;
+}
+
+// "/" to "\"; in ANSI text a lead byte's second byte is never looked at.
+std::string WithBackslashes(std::string name, bool utf8) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '/') name[i] = '\\';
+    if (!utf8 && static_cast<unsigned char>(name[i]) >= 0x80) ++i;
+  }
+  return name;
+}
+
+Text AnsiName(const std::string& name, const ListReading& list) {
+  if (!list.utf8 || list.fromUtf8 == nullptr) return Text(name);
+  Text ansi;
+  if (list.fromUtf8(Text(name), &ansi)) return ansi;
+  std::string failed = ansi.Bytes();
+  if (failed.find(kUnconvertible) == std::string::npos) failed += kUnconvertible;
+  return Text(failed);
+}
+
+DigestListEntry EntryFor(const Text& name, const Text& digest, const ListReading& list) {
+  return {ConcatTexts({list.directory, "\\", name}), digest};
+}
+
+// "<32 hex> *name" (binary) or "<32 hex>  name" (text), as md5sum writes.
+bool ReadMd5sumLine(const std::string& line, const ListReading& list, DigestListEntry* entry) {
+  if (line.size() <= kMd5sumNameStart || line[kDigestDigits] != ' ') return false;
+  const char mode = line[kDigestDigits + 1];
+  if (mode != ' ' && mode != '*') return false;
+  for (std::size_t i = 0; i < kDigestDigits; ++i)
+    if (!IsHexDigit(line[i])) return false;
+  const std::string name = WithBackslashes(line.substr(kMd5sumNameStart), list.utf8);
+  *entry = EntryFor(AnsiName(name, list), ToUpper(Text(line.substr(0, kDigestDigits))), list);
+  return true;
+}
+
+bool IsSkipped(const std::string& line) {
+  return line.empty() || line[0] == ';' || line[0] == '#';
+}
+
+// Lines ended by LF, a CR before it dropped.
+std::vector<std::string> LfLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+void AppendMd5sumLines(const std::string& text, const ListReading& list,
+                       std::vector<DigestListEntry>& entries) {
+  for (const std::string& line : LfLines(text)) {
+    DigestListEntry entry;
+    if (!IsSkipped(line) && ReadMd5sumLine(line, list, &entry)) entries.push_back(entry);
+  }
+}
+
+std::vector<DigestListEntry> ParseIni(const Text& text, const ListReading& list) {
+  std::vector<DigestListEntry> entries;
+  bool first = true;
+  for (const Text& line : SplitText(text, Text(kLineEnd))) {
+    Text name, digest;
+    if (SplitAnsiNameDigest(line, &name, &digest)) {
+      entries.push_back(EntryFor(name, digest, list));  // exactly as md5.ini was always read
+    } else {
+      const std::size_t mark = first && list.utf8 ? kUtf8MarkBytes : 0;
+      AppendMd5sumLines(line.Bytes().substr(mark), list, entries);
+    }
+    first = false;
+  }
+  return entries;
+}
+
+std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& list) {
+  std::vector<DigestListEntry> entries;
+  for (const std::string& line : LfLines(text.Bytes().substr(list.utf8 ? kUtf8MarkBytes : 0))) {
+    if (IsSkipped(line)) continue;
+    DigestListEntry entry;
+    Text name, digest;
+    if (ReadMd5sumLine(line, list, &entry)) {
+      entries.push_back(entry);
+    } else if (list.utf8 ? SplitUtf8NameDigest(line, &name, &digest)
+                         : SplitAnsiNameDigest(Text(line), &name, &digest)) {
+      entries.push_back(EntryFor(AnsiName(name.Bytes(), list), digest, list));
+    }
+  }
+  return entries;
+}
 
 }  // namespace
 
-std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory) {
-  std::vector<DigestListEntry> entries;
-  for (const Text& line : SplitText(ToText(content), Text(kLineEnd))) {
-    const TextArray parts = SplitText(line, Text(kSeparator));
-    // Splitting drops a trailing "=", so "a=b=" also gives two parts; only
-    // a line that the two parts rebuild has exactly one "=". (Testing the
-    // last byte instead would also refuse a two-byte character ending in
-    // 0x3D, which is no separator.)
-    if (parts.size() != 2 || ConcatTexts({parts[0], kSeparator, parts[1]}) != line) continue;
-    entries.push_back({ConcatTexts({directory, "\\", parts[0]}), parts[1]});
-  }
-  return entries;
+std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory,
+                                             DigestListKind kind, Utf8NameConverter fromUtf8) {
+  const Text text = ToText(content);
+  const ListReading list{directory, StartsWith(text.Bytes(), kUtf8Mark), fromUtf8};
+  return kind == DigestListKind::kIni ? ParseIni(text, list) : ParseMd5sum(text, list);
 }

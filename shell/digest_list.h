@@ -1,5 +1,6 @@
-// The digest list format of md5.ini and of the export file: one
-// name "=" digest line per file, each ended by CR LF. Portable.
+// Digest lists: md5.ini's name "=" digest lines (each ended by CR LF) and
+// md5sum's "<32 hex> *name" / "<32 hex>  name" lines. Portable: the code
+// page conversion of UTF-8 names comes in from the caller.
 #pragma once
 
 #include <vector>
@@ -7,10 +8,32 @@
 #include "services/text.h"
 
 struct DigestListEntry {
-  Text path;    // program directory + "\" + name
+  Text path;    // list folder + "\" + name
   Text digest;  // compared byte for byte with the shown digest
 };
 
-// The usable lines of a digest list, in file order: exactly one "=" and a
-// non-empty digest; nothing trimmed; bytes after the first NUL ignored.
-std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory);
+enum class DigestListKind {
+  kIni,     // md5.ini: name=digest lines keep their exact old reading first
+  kMd5sum,  // any other list: md5sum lines first
+};
+
+// UTF-8 name to the ANSI code page. False when some character has no
+// counterpart; `ansi` then holds the name with "?" in its place.
+using Utf8NameConverter = bool (*)(const Text& utf8, Text* ansi);
+
+// The usable lines of a digest list, in file order; bytes after the first
+// NUL ignored.
+// kIni: lines end at CR LF; a line with exactly one "=" and a non-empty
+// digest is an entry as it stands, nothing trimmed or converted. Any other
+// line is read as md5sum lines (which may also end at a bare LF).
+// kMd5sum: lines end at LF (a CR before it dropped); md5sum lines first,
+// then name=digest lines.
+// md5sum lines: "/" becomes "\", the digest is upper-cased (the shown one
+// always is), blank lines and lines starting with ";" or "#" are skipped.
+// A list that starts with a UTF-8 byte order mark has UTF-8 names, handed
+// to `fromUtf8` (kIni: those of md5sum lines only, as the old reading took
+// name=digest lines byte for byte); a name it cannot convert keeps a "?",
+// which no file name holds, so its row fails.
+std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory,
+                                             DigestListKind kind = DigestListKind::kIni,
+                                             Utf8NameConverter fromUtf8 = nullptr);

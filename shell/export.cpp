@@ -1,3 +1,9 @@
+#include "shell/export.h"
+
+#include <windows.h>
+
+#include <string>
+
 #include "app/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
@@ -7,17 +13,97 @@
 #include "services/text_ops.h"
 #include "shell/handlers.h"
 
-void ExportDigests() {
-  SetDialogFileName(通用对话框1, texts::kDigestListName);
-  if (!RunFileDialog(通用对话框1, mainWindow)) return;
+namespace {
+
+constexpr std::int32_t kDigestDigits = 32;
+
+bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Windows names ignore the case of ASCII letters; two-byte characters are
+// compared whole, so a folder never ends inside one.
+bool StartsWithFolder(const Text& path, const Text& folder) {
+  const std::string& p = path.Bytes();
+  const std::string& f = folder.Bytes();
+  if (f.empty() || p.size() <= f.size() || p[f.size()] != '\\') return false;
+  for (std::size_t i = 0; i < f.size(); ++i) {
+    const auto a = static_cast<unsigned char>(p[i]);
+    const auto b = static_cast<unsigned char>(f[i]);
+    if (a == b) {
+      if (a >= 0x80 && ++i < f.size() && p[i] != f[i]) return false;
+      continue;
+    }
+    if (!IsAsciiLetter(a) || (a | 0x20) != (b | 0x20)) return false;
+  }
+  return true;
+}
+
+// Relative to the export file's folder when the file lies inside it, so an
+// exported tree verifies from its root; otherwise the bare name, as always.
+Text ListedName(const Text& path, const Text& exportFolder) {
+  if (!StartsWithFolder(path, exportFolder)) return FileNameOf(path);
+  return Text(path.Bytes().substr(exportFolder.Bytes().size() + 1));
+}
+
+bool IsDigest(const Text& cell) {
+  if (cell.Length() != kDigestDigits) return false;
+  for (const char c : cell.Bytes())
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
+}
+
+std::string DigestListLine(const Text& name, const Text& digestCell) {
+  return name.Bytes() + "=" + digestCell.Bytes() + "\r\n";
+}
+
+// md5sum -c on other systems takes "/" only; the second byte of a
+// two-byte character may be 0x5C and stays.
+std::string WithSlashes(const Text& name) {
+  std::string bytes = name.Bytes();
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\\') bytes[i] = '/';
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) ++i;
+  }
+  return bytes;
+}
+
+// A row without a digest becomes a comment, which md5sum -c and this
+// program's reading both skip, instead of a line neither accepts.
+std::string Md5sumLine(const Text& name, const Text& digestCell) {
+  if (!IsDigest(digestCell)) return "# " + digestCell.Bytes() + " *" + WithSlashes(name) + "\r\n";
+  return ToLower(digestCell).Bytes() + " *" + WithSlashes(name) + "\r\n";
+}
+
+std::string ListedRows(ExportType type, const Text& exportFolder) {
   std::string lines;
   const std::int32_t rows = ListItemCount(超级列表框);
   for (std::int32_t row = 0; row < rows; ++row) {
-    lines += FileNameOf(ListGetCellText(超级列表框, row, kColumnPath)).Bytes();
-    lines += '=';
-    lines += ListGetCellText(超级列表框, row, kColumnDigest).Bytes();
-    lines += "\r\n";
+    const Text name = ListedName(ListGetCellText(超级列表框, row, kColumnPath), exportFolder);
+    const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
+    lines += type == kExportMd5sum ? Md5sumLine(name, digest) : DigestListLine(name, digest);
   }
-  // Nothing is reported when the file cannot be written.
-  WriteWholeFile(GetDialogFileName(通用对话框1), ToBytes(Text(lines)));
+  return lines;
+}
+
+void ShowExportFailure(const Text& target, unsigned long error) {
+  const Text message =
+      ConcatTexts({texts::kExportFailed, "\r\n", target, "\r\n", SystemErrorText(error)});
+  MessageBoxA(mainWindow, message.CStr(), texts::kWindowCaption, MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+Text ExportFilter() {
+  return ConcatTexts({texts::kExportTypeDigestList, "|*.txt;*.ini|", texts::kExportTypeMd5sum,
+                      "|*.md5"});
+}
+
+void ExportDigests() {
+  SetDialogFileName(通用对话框1, texts::kDigestListName);
+  通用对话框1.filterIndex = kExportDigestList;
+  if (!RunFileDialog(通用对话框1, mainWindow)) return;
+  const Text target = GetDialogFileName(通用对话框1);
+  const auto type = 通用对话框1.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
+  // Written beside the target and moved over it: a failure leaves the old list whole.
+  const unsigned long error = ReplaceWholeFile(target, ToBytes(Text(ListedRows(type, PathFolder(target)))));
+  if (error != 0) ShowExportFailure(target, error);
 }

@@ -13,7 +13,9 @@ void AcceptDroppedFiles(const Text& dropText);
 void AcceptPaths(const TextArray& paths);
 void VerifyFinishedRows();
 void ExportDigests();
-// Reads the digest list at listPath; its names are relative to its folder.
+// Reads the digest list at `listPath` (md5.ini or an md5sum list) and
+// lists its files, named relative to the list's own folder; then asks for
+// a pooled run.
 void LoadDigestList(const Text& listPath);
 // Verification of the list at listPath: hides 按钮1 and loads the list.
 void EnterVerificationMode(const Text& listPath);

@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "runs/pooled_run.h"
 #include "services/call_later.h"
+#include "services/code_page.h"
 #include "services/components.h"
 #include "services/files.h"
 #include "services/text_ops.h"
@@ -17,6 +18,11 @@
 namespace {
 
 constexpr std::int32_t kRunDelayMs = 1;
+
+// Any file named md5.ini keeps md5.ini's reading, whatever the case.
+bool IsMd5IniName(const Text& name) {
+  return CompareTexts(ToLower(name), texts::kDigestListName) == 0;
+}
 
 // The new rows are shown at once rather than at the next application.
 void StartPooledRunAndShow() {
@@ -32,8 +38,12 @@ Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigest
 
 void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
 
-void LoadDigestList(const Text& listPath) {
-  for (const DigestListEntry& entry : ParseDigestList(ReadWholeFile(listPath), PathFolder(listPath))) {
+void LoadDigestList(const Text& givenPath) {
+  const Text listPath = FullPath(givenPath);
+  const DigestListKind kind = IsMd5IniName(FileNameOf(listPath)) ? DigestListKind::kIni
+                                                                 : DigestListKind::kMd5sum;
+  const auto entries = ParseDigestList(ReadWholeFile(listPath), PathFolder(listPath), kind, Utf8ToAnsi);
+  for (const DigestListEntry& entry : entries) {
     filePaths.Append(entry.path);
     expectedDigests.Append(entry.digest);
   }

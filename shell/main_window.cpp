@@ -8,6 +8,7 @@
 
 #include "app/texts.h"
 #include "services/message_pump.h"
+#include "shell/export.h"
 
 HWND mainWindow = nullptr;
 HWND 超级列表框 = nullptr;
@@ -121,6 +122,8 @@ void ResetExportDialog() {
   通用对话框1.type = FileDialogComponent::kSave;
   通用对话框1.defaultExtension = kExportDefaultExtension;
   通用对话框1.extraFlags = kExportDialogFlags;
+  通用对话框1.filter = ExportFilter();
+  通用对话框1.filterIndex = kExportDigestList;
 }
 
 bool IsCopyKey(const MSG& message) {

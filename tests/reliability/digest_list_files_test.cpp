@@ -129,6 +129,38 @@ std::vector<ListCase> Cases() {
                     {"nul.txt", Outcome::kFailed},
                     {Repeat('f', 140) + ".bin", Outcome::kFailed},
                     {"\x81\x5C\x82\x5C.bin", Outcome::kVerified}}});
+  cases.push_back({"md5sum's own list: text and binary lines, a wrong line, a missing file",
+                   [](const std::string& f) {
+                     CreateDirectoryA((f + "\\sub").c_str(), nullptr);
+                     MakeFile(f, "a.bin", 1);
+                     MakeFile(f, "sub\\b.bin", 2);
+                     MakeFile(f, "changed.bin", 3);
+                     MakeFile(f, "gone.bin", 4);
+                     std::string text, binary;
+                     RunHostMd5sum(f, "a.bin changed.bin gone.bin", &text);  // "<hex>  name" LF
+                     RunHostMd5sum(f, "-b sub/b.bin", &binary);               // "<hex> *sub/b.bin"
+                     MakeFile(f, "changed.bin", 5);
+                     DeleteFileA((f + "\\gone.bin").c_str());
+                     WriteTextFile(f + "\\md5.ini", "# written by md5sum\n" + text + binary);
+                   },
+                   {{"a.bin", Outcome::kVerified},
+                    {"changed.bin", Outcome::kMismatch},
+                    {"gone.bin", Outcome::kFailed},
+                    {"b.bin", Outcome::kVerified}}});
+  cases.push_back({"UTF-8 with a byte order mark: Chinese names, one without a GBK form",
+                   [](const std::string& f) {
+                     // 中文 and 目录\乗.bin in GBK; the list names them in UTF-8.
+                     CreateDirectoryA((f + "\\\xC4\xBF\xC2\xBC").c_str(), nullptr);
+                     const std::string first = MakeFile(f, "\xD6\xD0\xCE\xC4.bin", 1);
+                     const std::string second = MakeFile(f, "\xC4\xBF\xC2\xBC\\\x81\x5C.bin", 2);
+                     WriteTextFile(f + "\\md5.ini",
+                                   "\xEF\xBB\xBF" + first + " *\xE4\xB8\xAD\xE6\x96\x87.bin\r\n" +
+                                       second + " *\xE7\x9B\xAE\xE5\xBD\x95/\xE4\xB9\x97.bin\r\n" +
+                                       first + " *\xF0\x9F\x98\x80.bin\r\n");  // an emoji
+                   },
+                   {{"\xD6\xD0\xCE\xC4.bin", Outcome::kVerified},
+                    {"\x81\x5C.bin", Outcome::kVerified},
+                    {"??.bin", Outcome::kFailed}}});  // one "?" for each UTF-16 half
   cases.push_back({"md5.ini is a directory",
                    [](const std::string& f) {
                      CreateDirectoryA((f + "\\md5.ini").c_str(), nullptr);

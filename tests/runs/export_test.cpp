@@ -1,11 +1,14 @@
 // The export button in normal mode writes the list through the real save
-// dialog: one name "=" digest CR LF line per row, names without folders.
+// dialog: one line per row, names relative to the export file's folder
+// when the file lies inside it, else bare names.
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
 #include "shell/main_window.h"
 #include "tests/support/dialog_user.h"
+#include "shell/export.h"
 #include "tests/support/program_window.h"
+#include "tests/support/remote_program.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -27,7 +30,8 @@ TEST(ExportTest, ListedFilesBecomeADigestList) {
   ASSERT_TRUE(DropPaths({first, second, third}));
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
 
-  const std::string exported = folder.Join("digests");
+  // Into the subfolder: the files above it keep their bare names.
+  const std::string exported = folder.Join("other\\digests");
   {
     DialogUser user(exported, /*confirm=*/true);
     ClickButton(按钮1);
@@ -65,6 +69,70 @@ TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {
     ClickButton(按钮1);
   }
   EXPECT_EQ(ReadFileBytes(ini), "a.bin=" + ReferenceMd5OfFile(file) + "\r\n");
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+TEST(ExportTest, ExportedTreeVerifiesFromItsRootInBothTypes) {
+  StartProgramWindow();
+  ResetRuns();
+  TempFolder folder;
+  // The folder's name in another case, as a user may type it.
+  const std::string root = folder.Join("Tree");
+  CreateDirectoryA(folder.Join("tree").c_str(), nullptr);
+  CreateDirectoryA((root + "\\sub").c_str(), nullptr);
+  CreateDirectoryA((root + "\\sub\\deeper").c_str(), nullptr);
+  const std::vector<std::string> names = {"top.bin", "sub\\mid.bin", "sub\\deeper\\low.bin"};
+  std::vector<std::string> paths;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    paths.push_back(folder.Join("tree\\" + names[i]));
+    WriteTestFile(paths.back(), 1000 + static_cast<std::int64_t>(i), static_cast<std::uint32_t>(i + 1));
+  }
+  ASSERT_TRUE(DropPaths(paths));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+
+  {
+    DialogUser user(root + "\\md5.ini", /*confirm=*/true);
+    ClickButton(按钮1);
+  }
+  std::string ini, md5;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ini += names[i] + "=" + ReferenceMd5OfFile(paths[i]) + "\r\n";
+    std::string slashed = names[i];
+    for (char& c : slashed) c = c == '\\' ? '/' : c;
+    md5 += Lower(ReferenceMd5OfFile(paths[i])) + " *" + slashed + "\r\n";
+  }
+  EXPECT_EQ(ReadFileBytes(root + "\\md5.ini"), ini);
+  {
+    DialogUser user(root + "\\list", /*confirm=*/true, kExportMd5sum);
+    ClickButton(按钮1);
+  }
+  EXPECT_EQ(ReadFileBytes(root + "\\list.md5"), md5);  // the type's extension was added
+
+  // md5sum -c on the host takes it once its line ends are LF.
+  std::string lf;
+  for (const char c : md5)
+    if (c != '\r') lf += c;
+  WriteTextFile(root + "\\lf.md5", lf);
+  std::string report;
+  EXPECT_EQ(RunHostMd5sum(root, "-c lf.md5", &report), 0) << report;
+  DeleteFileA((root + "\\lf.md5").c_str());
+
+  // The program beside the exported md5.ini verifies every file.
+  RemoteProgram program(root);
+  ASSERT_TRUE(program.Started());
+  EXPECT_TRUE(program.WaitFor([&] {
+    const auto rows = program.Rows();
+    if (rows.size() != names.size()) return false;
+    for (const auto& cells : rows)
+      if (cells[4] != texts::kVerified) return false;
+    return true;
+  }, kRunTimeoutMs));
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(30000), 0);
 }
 
 }  // namespace

@@ -1,15 +1,23 @@
-// The digest list format: which lines of md5.ini become entries.
+// Digest lists: which lines of md5.ini and of md5sum lists become entries.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "services/code_page.h"
 #include "shell/digest_list.h"
 
 namespace {
 
-std::vector<DigestListEntry> Parse(const std::string& content) {
+constexpr char kHex[] = "0123456789abcdef0123456789ABCDEF";
+constexpr char kUpperHex[] = "0123456789ABCDEF0123456789ABCDEF";
+// "中文" in UTF-8 and in GBK.
+constexpr char kUtf8Chinese[] = "\xE4\xB8\xAD\xE6\x96\x87";
+constexpr char kGbkChinese[] = "\xD6\xD0\xCE\xC4";
+
+std::vector<DigestListEntry> Parse(const std::string& content,
+                                   DigestListKind kind = DigestListKind::kIni) {
   return ParseDigestList(ByteBuffer(content.data(), static_cast<std::int32_t>(content.size())),
-                         Text("C:\\run"));
+                         Text("C:\\run"), kind, Utf8ToAnsi);
 }
 
 TEST(DigestListTest, UsableLinesInFileOrderWithOrWithoutFinalLineEnd) {
@@ -67,6 +75,70 @@ TEST(DigestListTest, TwoByteCharactersAreUnits) {
   const auto trailing = Parse("x=y\x81=\r\n");
   ASSERT_EQ(trailing.size(), 1u);
   EXPECT_EQ(trailing[0].digest, Text("y\x81="));
+}
+
+TEST(DigestListTest, Md5sumLinesInBothModesAndBothLineEnds) {
+  for (const DigestListKind kind : {DigestListKind::kIni, DigestListKind::kMd5sum}) {
+    const auto entries = Parse(std::string(kHex) + " *sub/a.bin\n" +  // binary mode, LF
+                                   "# comment\r\n; comment\r\n\r\n" +
+                                   kHex + "  b c.txt\r\n" +         // text mode, CR LF
+                                   kHex + " b.txt\r\n" +            // one space: not md5sum
+                                   "0123456789abcdef0123456789abcdeg *x\r\n" +
+                                   kHex + " *\r\n",                 // no name
+                               kind);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].path, Text("C:\\run\\sub\\a.bin"));
+    EXPECT_EQ(entries[0].digest, Text(kUpperHex));  // the shown digest is upper-case
+    EXPECT_EQ(entries[1].path, Text("C:\\run\\b c.txt"));
+  }
+}
+
+TEST(DigestListTest, Md5IniKeepsItsOwnReadingOfNameDigestLines) {
+  // A line that name=digest accepts keeps that meaning in md5.ini; a list
+  // of another name reads the md5sum form first.
+  const std::string line = std::string(kHex) + " *a=b.txt\r\n";
+  const auto ini = Parse(line + "c=" + kHex + "\r\n");
+  ASSERT_EQ(ini.size(), 2u);
+  EXPECT_EQ(ini[0].path, Text(std::string("C:\\run\\") + kHex + " *a"));
+  EXPECT_EQ(ini[0].digest, Text("b.txt"));
+  EXPECT_EQ(ini[1].digest, Text(kHex));  // exact: no case change
+  const auto md5 = Parse(line + "#c=D\r\nc=" + kHex + "\n", DigestListKind::kMd5sum);
+  ASSERT_EQ(md5.size(), 2u);
+  EXPECT_EQ(md5[0].path, Text("C:\\run\\a=b.txt"));
+  EXPECT_EQ(md5[1].path, Text("C:\\run\\c"));
+  EXPECT_EQ(md5[1].digest, Text(kHex));
+  // LF-ended name=digest lines in md5.ini stay one unusable line, as ever.
+  EXPECT_TRUE(Parse("a=1\nb=2\n").empty());
+}
+
+TEST(DigestListTest, ByteOrderMarkMakesNamesUtf8) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const std::string list = mark + kHex + " *" + kUtf8Chinese + "/" + kUtf8Chinese + ".txt\n" +
+                           kHex + " *\xF0\x9F\x98\x80.txt\n" +  // no GBK counterpart
+                           kHex + " *\xE4\xB8.txt\n";              // cut UTF-8
+  for (const DigestListKind kind : {DigestListKind::kIni, DigestListKind::kMd5sum}) {
+    const auto entries = Parse(list, kind);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].path,
+              Text(std::string("C:\\run\\") + kGbkChinese + "\\" + kGbkChinese + ".txt"));
+    for (const std::size_t failed : {1u, 2u})
+      EXPECT_NE(entries[failed].path.Bytes().find('?'), std::string::npos) << entries[failed].path.Bytes();
+  }
+  // md5.ini's name=digest lines stay byte for byte: the mark stays in the name.
+  const auto ini = Parse(mark + "a=" + kHex + "\r\n");
+  ASSERT_EQ(ini.size(), 1u);
+  EXPECT_EQ(ini[0].path, Text("C:\\run\\" + mark + "a"));
+  const auto md5 = Parse(mark + kUtf8Chinese + "=" + kHex + "\r\n", DigestListKind::kMd5sum);
+  ASSERT_EQ(md5.size(), 1u);
+  EXPECT_EQ(md5[0].path, Text(std::string("C:\\run\\") + kGbkChinese));
+}
+
+TEST(DigestListTest, Md5sumNamesKeepTwoByteCharactersWhole) {
+  // 乗 is GBK 81 5C; a "/" after it is still a separator, and the
+  // two-byte character stays as it was in an ANSI list.
+  const auto entries = Parse(std::string(kHex) + " *\x81\x5C/x\r\n", DigestListKind::kMd5sum);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].path, Text("C:\\run\\\x81\x5C\\x"));
 }
 
 }  // namespace

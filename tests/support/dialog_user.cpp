@@ -31,12 +31,12 @@ HWND FindDialog() {
 
 }  // namespace
 
-DialogUser::DialogUser(std::string name, bool confirm)
-    : thread_([this, name = std::move(name), confirm] { Play(name, confirm); }) {}
+DialogUser::DialogUser(std::string name, bool confirm, int typeIndex)
+    : thread_([this, name = std::move(name), confirm, typeIndex] { Play(name, confirm, typeIndex); }) {}
 
 DialogUser::~DialogUser() { thread_.join(); }
 
-void DialogUser::Play(const std::string& name, bool confirm) {
+void DialogUser::Play(const std::string& name, bool confirm, int typeIndex) {
   HWND dialog = nullptr;
   for (int i = 0; i < kLooks && dialog == nullptr; ++i) {
     Sleep(kLookIntervalMs);
@@ -47,6 +47,12 @@ void DialogUser::Play(const std::string& name, bool confirm) {
   // The name box: cmb13 in the Explorer style, edt1 in the old one.
   HWND nameBox = GetDlgItem(dialog, cmb13);
   if (nameBox == nullptr) nameBox = GetDlgItem(dialog, edt1);
+  if (typeIndex >= 0) {  // as a click in the type box: the dialog hears of the change
+    HWND typeBox = GetDlgItem(dialog, cmb1);
+    SendMessageA(typeBox, CB_SETCURSEL, static_cast<WPARAM>(typeIndex), 0);
+    for (const WORD notification : {CBN_SELCHANGE, CBN_SELENDOK})  // Wine listens to the second
+      SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, notification), reinterpret_cast<LPARAM>(typeBox));
+  }
   SendMessageA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, confirm ? IDOK : IDCANCEL)));

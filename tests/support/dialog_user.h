@@ -8,14 +8,15 @@
 
 class DialogUser {
  public:
-  DialogUser(std::string name, bool confirm);
+  // typeIndex: the file type to choose first, from 0; -1 keeps the shown one.
+  DialogUser(std::string name, bool confirm, int typeIndex = -1);
   ~DialogUser();
   DialogUser(const DialogUser&) = delete;
   DialogUser& operator=(const DialogUser&) = delete;
   bool Found() const { return found_; }
 
  private:
-  void Play(const std::string& name, bool confirm);
+  void Play(const std::string& name, bool confirm, int typeIndex);
 
   std::atomic<bool> found_{false};
   std::thread thread_;

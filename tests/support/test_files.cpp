@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -209,4 +210,32 @@ std::vector<std::string> ListFolder(const std::string& folder) {
   FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+int RunHostMd5sum(const std::string& folder, const std::string& arguments, std::string* output) {
+  // Wine gives no process handle for a Unix program, so a shell writes the
+  // exit code last, under its final name only once it is complete.
+  constexpr char kShell[] = "Z:\\bin\\sh";
+  constexpr int kLooks = 600;  // 50 ms apart
+  const std::string capture = "md5sum-output.tmp";
+  const std::string code = "md5sum-code.tmp";
+  std::string command = std::string(kShell) + " -c \"md5sum " + arguments + " >" + capture +
+                        " 2>&1; echo $? >" + code + ".part; mv " + code + ".part " + code + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(kShell, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &process))
+    return -1;
+  if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+  if (process.hThread != nullptr) CloseHandle(process.hThread);
+  std::string codeText;
+  for (int look = 0; look < kLooks && codeText.empty(); ++look) {
+    Sleep(50);
+    codeText = ReadFileBytes(folder + "\\" + code);
+  }
+  *output = ReadFileBytes(folder + "\\" + capture);
+  DeleteFileA((folder + "\\" + capture).c_str());
+  DeleteFileA((folder + "\\" + code).c_str());
+  return codeText.empty() ? -1 : std::atoi(codeText.c_str());
 }

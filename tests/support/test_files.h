@@ -46,3 +46,7 @@ FileFingerprint FingerprintOf(const std::string& path);
 bool RunUnixTool(const std::string& tool, const std::vector<std::string>& arguments);
 // Every name in a folder (not recursive), sorted.
 std::vector<std::string> ListFolder(const std::string& folder);
+// Runs coreutils' md5sum of the host (Wine starts Unix programs too) in
+// `folder` with the given arguments; its exit code, -1 when it could not
+// start. What it prints goes to `output`.
+int RunHostMd5sum(const std::string& folder, const std::string& arguments, std::string* output);

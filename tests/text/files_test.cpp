@@ -125,6 +125,38 @@ TEST_F(FilesTest, WriteWholeFileFailsWithoutTouchingOthers) {
   SetFileAttributesA(readOnly.CStr(), FILE_ATTRIBUTE_NORMAL);
 }
 
+TEST_F(FilesTest, ReplaceWholeFileLeavesOldOrNewBytesAndNothingBeside) {
+  const Text path = Make("md5.ini", "a much longer old list");
+  EXPECT_EQ(ReplaceWholeFile(path, BytesOf("new")), 0u);
+  EXPECT_EQ(ReadWholeFile(path), BytesOf("new"));
+  EXPECT_EQ(ReplaceWholeFile(PathOf("fresh.md5"), ByteBuffer()), 0u);
+  EXPECT_TRUE(FileExists(PathOf("fresh.md5")));
+  EXPECT_NE(ReplaceWholeFile(PathOf("missing\\out.ini"), BytesOf("x")), 0u);
+  const Text readOnly = Make("readonly.ini", "keep");
+  SetFileAttributesA(readOnly.CStr(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(ReplaceWholeFile(readOnly, BytesOf("new")), static_cast<unsigned long>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(ReadWholeFile(readOnly), BytesOf("keep"));
+  SetFileAttributesA(readOnly.CStr(), FILE_ATTRIBUTE_NORMAL);
+  {
+    OpenFile reader(path, GENERIC_READ);  // held without sharing: no replacing
+    EXPECT_NE(ReplaceWholeFile(path, BytesOf("newer")), 0u);
+  }
+  EXPECT_EQ(ReadWholeFile(path), BytesOf("new"));
+  // No sibling of a write, finished or failed, is left over.
+  int files = 0;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(PathOf("*.*").CStr(), &found);
+  ASSERT_NE(search, INVALID_HANDLE_VALUE);
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) ++files;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  EXPECT_EQ(files, 3);  // md5.ini, fresh.md5, readonly.ini
+  const Text reason = SystemErrorText(ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(reason.IsEmpty());
+  EXPECT_NE(reason.Bytes().back(), '\n');
+}
+
 TEST(RunDirectory, IsTheFolderOfThisProgram) {
   const Text folder = RunDirectory();
   ASSERT_FALSE(folder.IsEmpty());

@@ -20,6 +20,7 @@
 #include "services/list_control.h"
 #include "services/message_pump.h"
 #include "shell/handlers.h"
+#include "services/text_ops.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "tests/window/window_test_support.h"
@@ -217,7 +218,10 @@ TEST(MainWindow, ExportDialogIsSaveDialogThatAcceptsNewFileNames) {
   TestMainWindow window;
   EXPECT_EQ(通用对话框1.type, FileDialogComponent::kSave);
   EXPECT_EQ(通用对话框1.defaultExtension, Text("txt"));
-  EXPECT_TRUE(通用对话框1.filter.IsEmpty());
+  // Two types, the name=digest list first; a bare name still gets ".txt".
+  EXPECT_EQ(通用对话框1.filter, ConcatTexts({texts::kExportTypeDigestList, "|*.txt;*.ini|",
+                                           texts::kExportTypeMd5sum, "|*.md5"}));
+  EXPECT_EQ(通用对话框1.filterIndex, 0);
   EXPECT_TRUE(通用对话框1.initialDirectory.IsEmpty());
   EXPECT_TRUE(通用对话框1.title.IsEmpty());
   EXPECT_EQ(通用对话框1.extraFlags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
