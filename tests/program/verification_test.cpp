@@ -123,8 +123,15 @@ TEST(CommandLineTest, ADigestListAloneIsVerifiedAgainstItsOwnFolder) {
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
   WriteTestFile(folder + "\\good.bin", 3000, 1);
-  WriteTestFile(folder + "\\bad.bin", 2000, 2);
+  WriteTestFile(folder + "\\bad.bin", 2000, 9);
+  WriteTestFile(folder + "\\missing.bin", 500, 4);
   WriteTestFile(folder + "\\sub\\inner.bin", 1000, 3);
+  // The .md5 is md5sum's own, written before bad.bin changed and missing.bin went.
+  std::string md5sumList;
+  ASSERT_EQ(RunHostMd5sum(folder, "good.bin bad.bin missing.bin sub/inner.bin", &md5sumList), 0)
+      << md5sumList;
+  WriteTestFile(folder + "\\bad.bin", 2000, 2);
+  DeleteFileA((folder + "\\missing.bin").c_str());
   const std::string list = "good.bin=" + ReferenceMd5OfFile(folder + "\\good.bin") + "\r\n" +
                            "bad.bin=" + ReferenceMd5("other") + "\r\n" +
                            "missing.bin=" + ReferenceMd5("gone") + "\r\n" +
@@ -132,7 +139,7 @@ TEST(CommandLineTest, ADigestListAloneIsVerifiedAgainstItsOwnFolder) {
   for (const char* listName : {"files.md5", "MD5.INI"}) {
     SCOPED_TRACE(listName);
     const std::string listPath = folder + "\\" + listName;
-    WriteTextFile(listPath, list);
+    WriteTextFile(listPath, listName == std::string("files.md5") ? md5sumList : list);
     RemoteProgram program(programFolder.Path(), {listPath});
     ASSERT_TRUE(program.Started());
     ASSERT_TRUE(program.WaitFor([&] {
