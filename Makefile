@@ -1,6 +1,6 @@
 # Front door. `make run` and `make test` work on a fresh Debian machine:
 # both install what is missing first (tools/bootstrap).
-.PHONY: all bootstrap build build-win64 build-win32 build-native test run bench bench-engine stress clean
+.PHONY: all bootstrap build build-win64 build-win32 build-native test test-win32 run bench bench-engine stress clean
 
 all: build
 
@@ -15,6 +15,13 @@ build-win64 build-win32 build-native: build-%:
 
 test: build build-native
 	@tools/run-tests
+
+# The 32-bit product under 32-bit Wine, in an emulated guest (tools/guest):
+# the image is built once and cached outside the checkout.
+test-win32: bootstrap build-win32
+	@tools/guest/bootstrap
+	@tools/guest/build-image
+	@tools/guest/run tests
 
 run: build
 	@tools/run-program
