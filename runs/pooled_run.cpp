@@ -102,6 +102,9 @@ bool ShouldStopReading(std::uint32_t generation) {
 }
 
 void PublishChunk(RunRows& rows, std::int32_t row, std::int64_t size, std::int64_t done) {
+  // A file that grew past the size taken at the start fails; its row never
+  // shows more than 100% on the way.
+  if (done > size) return;
   PublishBar(size, done);
   rows.Progress(row, done);
 }
