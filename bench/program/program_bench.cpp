@@ -8,6 +8,10 @@
 //       no md5.ini and given one drop of every listed file's full path from
 //       this process; timed from the drop until the label counts every file
 //       done (the last step of each file, after its digest cell).
+//   close <set folder>            verify as above; when half the bytes are
+//       done (the mean of the progress cells), WM_CLOSE is posted, and the
+//       time until the process has ended is set against the hashing left at
+//       the pace the program kept until then.
 // Meanwhile the window's answer time and the program's open files are
 // watched. Afterwards every digest cell is compared with md5.ini's digest,
 // which the bench makes from md5sum's output. Prints one line of figures
@@ -18,6 +22,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -39,6 +44,8 @@ constexpr double kRunTimeoutSeconds = 1800;
 constexpr double kVerdictGraceSeconds = 10;
 constexpr DWORD kExitTimeoutMs = 60000;
 constexpr double kMebibyte = 1024.0 * 1024.0;
+constexpr double kHalfway = 0.5;
+constexpr DWORD kClosePollMs = 5;
 
 struct ListedFile {
   std::string name;    // as md5.ini gives it, relative to the set's folder
@@ -230,12 +237,51 @@ int Drop(const std::string& setFolder, const std::string& runFolder) {
   return run.finished && wrong == 0 ? 0 : 1;
 }
 
+// A row's share done, from its progress cell ("37%"; a verdict means all).
+double RowFraction(const std::string& cell) {
+  if (cell.empty()) return 0;
+  if (cell.back() != '%') return 1;
+  return std::atof(cell.c_str()) / 100.0;
+}
+
+double DoneFraction(const RemoteProgram& program, int rows) {
+  double sum = 0;
+  for (int row = 0; row < rows; ++row) sum += RowFraction(program.Cell(row, kProgressColumn));
+  return sum / rows;
+}
+
+int CloseHalfway(const std::string& folder) {
+  const int rows = static_cast<int>(ReadDigestList(folder).size());
+  RemoteProgram program(folder);
+  if (rows == 0 || !program.Started()) {
+    std::fprintf(stderr, "program_bench: no md5.ini entries, or md5check.exe did not start in %s\n", folder.c_str());
+    return 1;
+  }
+  while (program.RowCount() != rows && !program.Exited()) Sleep(1);
+  const double rowsShown = Seconds();
+  double done = 0;
+  while ((done = DoneFraction(program, rows)) < kHalfway && Seconds() - rowsShown < kRunTimeoutSeconds) Sleep(kClosePollMs);
+  ProgramWatch watch(program.Window(), GetProcessId(program.Process()));
+  const double requested = Seconds();
+  program.RequestClose();
+  const long exitCode = program.WaitForExit(kExitTimeoutMs);
+  const double requestToEnd = Seconds() - requested;
+  const WatchFigures watched = watch.Stop();
+  DeleteFileA((folder + "\\md5check.exe").c_str());
+  // At the pace the program kept since its rows appeared.
+  const double hashingLeft = (requested - rowsShown) * (1.0 - done) / done;
+  std::printf("close done_fraction=%.2f request_to_end_s=%.3f hashing_left_s=%.3f exit_code=%ld longest_answer_ms=%.0f\n",
+              done, requestToEnd, hashingLeft, exitCode, watched.longestAnswerMs);
+  return exitCode == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "verify" && argc == 3) return Verify(argv[2]);
   if (mode == "drop" && argc == 4) return Drop(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: program_bench verify <set folder> | program_bench drop <set folder> <run folder>\n");
+  if (mode == "close" && argc == 3) return CloseHalfway(argv[2]);
+  std::fprintf(stderr, "usage: program_bench verify|close <set folder> | program_bench drop <set folder> <run folder>\n");
   return 2;
 }
