@@ -90,36 +90,28 @@ struct RunFigures {
   int mismatches = 0;        // rows judged "！验证错误"
 };
 
-// Walks the rows in order as their verdicts appear, reading each row's
-// progress cell only once it may have changed, so the reading costs the
-// program about one message per row in all.
-class VerdictCursor {
- public:
-  explicit VerdictCursor(const RemoteProgram& program) : program_(program) {}
-  void Advance(RunFigures& figures) {
-    const int rows = program_.RowCount();
-    while (figures.judged < rows) {
-      const std::string verdict = program_.Cell(figures.judged, kProgressColumn);
-      if (verdict == texts::kMismatch) {
-        ++figures.mismatches;
-      } else if (verdict != texts::kVerified) {
-        return;
-      }
-      ++figures.judged;
+// Walks on over the rows in order as their verdicts appear: each row's
+// progress cell is read about once, so the watching costs the program about
+// one message per row in all.
+void WalkOverVerdicts(const RemoteProgram& program, RunFigures& figures) {
+  const int rows = program.RowCount();
+  while (figures.judged < rows) {
+    const std::string verdict = program.Cell(figures.judged, kProgressColumn);
+    if (verdict == texts::kMismatch) {
+      ++figures.mismatches;
+    } else if (verdict != texts::kVerified) {
+      return;
     }
+    ++figures.judged;
   }
-
- private:
-  const RemoteProgram& program_;
-};
+}
 
 RunFigures WaitForVerdicts(const RemoteProgram& program, std::size_t files, double start) {
   RunFigures figures;
-  VerdictCursor cursor(program);
   const std::string done = DoneLabel(files);
   while (Seconds() - start < kRunTimeoutSeconds) {
     if (figures.digestsSeconds == 0 && LabelText(program.Window()) == done) figures.digestsSeconds = Seconds() - start;
-    cursor.Advance(figures);
+    WalkOverVerdicts(program, figures);
     if (figures.judged == static_cast<int>(files)) {
       figures.finished = true;
       break;
