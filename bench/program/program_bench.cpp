@@ -21,13 +21,16 @@
 #include <ole2.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/texts.h"
 #include "bench/program/bench_clock.h"
+#include "bench/program/column_reader.h"
 #include "bench/program/open_files.h"
 #include "bench/program/outside_drop.h"
 #include "bench/program/program_watch.h"
@@ -68,11 +71,6 @@ std::vector<ListedFile> ReadDigestList(const std::string& folder) {
   return files;
 }
 
-std::string DoneLabel(std::size_t files) {
-  const std::string total = std::to_string(files);
-  return std::string(texts::kTotalCount) + total + texts::kArrow + total;
-}
-
 // 标签1's text, kept by the window manager: reading it does not wait for the
 // program's window thread.
 std::string LabelText(HWND window) {
@@ -82,37 +80,47 @@ std::string LabelText(HWND window) {
   return text;
 }
 
+// The count of files done in "总数量:N ->> n"; 0 before the first.
+int DoneCount(const std::string& label) {
+  const std::size_t arrow = label.find(texts::kArrow);
+  return arrow == std::string::npos ? 0 : std::atoi(label.c_str() + arrow + std::strlen(texts::kArrow));
+}
+
 struct RunFigures {
   bool finished = false;
-  double seconds = 0;        // until the end the mode waits for
+  double seconds = 0;         // until the end the mode waits for
   double digestsSeconds = 0;  // until the label counted every file done
-  int judged = 0;            // rows with a verdict (verify)
-  int mismatches = 0;        // rows judged "！验证错误"
+  int judged = 0;             // rows with a verdict (verify)
+  int mismatches = 0;         // rows judged "！验证错误"
 };
 
-// Walks on over the rows in order as their verdicts appear: each row's
-// progress cell is read about once, so the watching costs the program about
-// one message per row in all.
-void WalkOverVerdicts(const RemoteProgram& program, RunFigures& figures) {
-  const int rows = program.RowCount();
+// Walks on over the rows in order as their verdicts appear, reading only
+// as far as the label counts files done (no row has a verdict before its
+// digest), so each row's progress cell is read about once.
+void WalkOverVerdicts(ColumnReader& verdicts, int rows, int filesDone, RunFigures& figures) {
   while (figures.judged < rows) {
-    const std::string verdict = program.Cell(figures.judged, kProgressColumn);
-    if (verdict == texts::kMismatch) {
-      ++figures.mismatches;
-    } else if (verdict != texts::kVerified) {
-      return;
+    const int batch = std::min({ColumnReader::kBatchRows, rows - figures.judged, std::max(1, filesDone - figures.judged)});
+    const std::vector<std::string> read = verdicts.Read(figures.judged, batch);
+    if (read.empty()) return;  // no answer this time
+    for (const std::string& verdict : read) {
+      if (verdict == texts::kMismatch) {
+        ++figures.mismatches;
+      } else if (verdict != texts::kVerified) {
+        return;
+      }
+      ++figures.judged;
     }
-    ++figures.judged;
   }
 }
 
-RunFigures WaitForVerdicts(const RemoteProgram& program, std::size_t files, double start) {
+RunFigures WaitForVerdicts(const RemoteProgram& program, int files, double start) {
   RunFigures figures;
-  const std::string done = DoneLabel(files);
+  ColumnReader verdicts(program.Process(), program.List(), kProgressColumn);
   while (Seconds() - start < kRunTimeoutSeconds) {
-    if (figures.digestsSeconds == 0 && LabelText(program.Window()) == done) figures.digestsSeconds = Seconds() - start;
-    WalkOverVerdicts(program, figures);
-    if (figures.judged == static_cast<int>(files)) {
+    const int filesDone = DoneCount(LabelText(program.Window()));
+    if (figures.digestsSeconds == 0 && filesDone == files) figures.digestsSeconds = Seconds() - start;
+    if (program.RowCount() == files) WalkOverVerdicts(verdicts, files, filesDone, figures);
+    if (figures.judged == files) {
       figures.finished = true;
       break;
     }
@@ -123,11 +131,10 @@ RunFigures WaitForVerdicts(const RemoteProgram& program, std::size_t files, doub
   return figures;
 }
 
-RunFigures WaitForLabel(const RemoteProgram& program, std::size_t files, double start) {
+RunFigures WaitForLabel(const RemoteProgram& program, int files, double start) {
   RunFigures figures;
-  const std::string done = DoneLabel(files);
   while (Seconds() - start < kRunTimeoutSeconds) {
-    if (LabelText(program.Window()) == done) {
+    if (DoneCount(LabelText(program.Window())) == files) {
       figures.finished = true;
       break;
     }
@@ -139,10 +146,15 @@ RunFigures WaitForLabel(const RemoteProgram& program, std::size_t files, double 
 
 // Rows follow md5.ini's entries (or the dropped paths) one to one.
 int WrongDigests(const RemoteProgram& program, const std::vector<ListedFile>& files) {
-  const int rows = program.RowCount();
+  const int count = static_cast<int>(files.size());
+  if (program.RowCount() != count) return count;
+  ColumnReader digests(program.Process(), program.List(), kDigestColumn);
   int wrong = 0;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (static_cast<int>(i) >= rows || program.Cell(static_cast<int>(i), kDigestColumn) != files[i].digest) ++wrong;
+  for (int first = 0; first < count; first += ColumnReader::kBatchRows) {
+    const std::vector<std::string> batch = digests.Read(first, std::min(ColumnReader::kBatchRows, count - first));
+    for (int i = first; i < first + ColumnReader::kBatchRows && i < count; ++i) {
+      if (static_cast<std::size_t>(i - first) >= batch.size() || batch[i - first] != files[i].digest) ++wrong;
+    }
   }
   return wrong;
 }
@@ -160,21 +172,32 @@ int Processors() {
   return static_cast<int>(system.dwNumberOfProcessors);
 }
 
-void PrintFigures(const char* mode, std::size_t files, const RunFigures& run, double windowSeconds,
-                  const WatchFigures& watch, int idleOpenFiles, double peakWorkingSet, int wrong) {
-  std::printf(
-      "ours mode=%s files=%zu finished=%d seconds=%.3f digests_s=%.3f window_s=%.3f judged=%d mismatches=%d "
-      "wrong=%d longest_answer_ms=%.0f peak_open_files=%d idle_open_files=%d processors=%d peak_ws_mib=%.0f\n",
-      mode, files, run.finished ? 1 : 0, run.seconds, run.digestsSeconds, windowSeconds, run.judged, run.mismatches,
-      wrong, watch.longestAnswerMs, watch.peakOpenFiles, idleOpenFiles, Processors(), peakWorkingSet);
-  std::fflush(stdout);
-}
-
-// Ends the program as a user would, then removes the copy the run put there.
-void CloseProgram(RemoteProgram& program, const std::string& folder) {
+// After a run: the watch's figures, every digest checked (timed, which
+// gives the cost of one cell read from outside), the files still open once
+// idle; then the program is ended as a user would, its copy removed, and
+// one line of figures printed. 0 when the run finished with right digests.
+int FinishRun(const char* mode, RemoteProgram& program, const std::string& folder,
+              const std::vector<ListedFile>& files, const RunFigures& run, double windowSeconds,
+              ProgramWatch& watch) {
+  const WatchFigures watched = watch.Stop();
+  const double checkStart = Seconds();
+  const int wrong = WrongDigests(program, files);
+  const double cellReadMicros = (Seconds() - checkStart) * 1e6 / static_cast<double>(files.size());
+  const DWORD processId = GetProcessId(program.Process());
+  const int idleOpenFiles = CountOpenFiles(processId);
+  const double peakWorkingSet = PeakWorkingSetMiB(program.Process());
   program.RequestClose();
   program.WaitForExit(kExitTimeoutMs);
   DeleteFileA((folder + "\\md5check.exe").c_str());
+  std::printf(
+      "ours mode=%s files=%zu finished=%d seconds=%.3f digests_s=%.3f window_s=%.3f judged=%d mismatches=%d "
+      "wrong=%d longest_answer_ms=%.0f peak_open_files=%d idle_open_files=%d processors=%d peak_ws_mib=%.0f "
+      "cell_read_us=%.0f\n",
+      mode, files.size(), run.finished ? 1 : 0, run.seconds, run.digestsSeconds, windowSeconds, run.judged,
+      run.mismatches, wrong, watched.longestAnswerMs, watched.peakOpenFiles, idleOpenFiles, Processors(),
+      peakWorkingSet, cellReadMicros);
+  std::fflush(stdout);
+  return run.finished && wrong == 0 && run.mismatches == 0 ? 0 : 1;
 }
 
 int Verify(const std::string& folder) {
@@ -191,14 +214,8 @@ int Verify(const std::string& folder) {
   }
   const double windowSeconds = Seconds() - start;
   ProgramWatch watch(program.Window(), GetProcessId(program.Process()));
-  const RunFigures run = WaitForVerdicts(program, files.size(), start);
-  const WatchFigures watched = watch.Stop();
-  const int wrong = WrongDigests(program, files);
-  const int idle = CountOpenFiles(GetProcessId(program.Process()));
-  const double peak = PeakWorkingSetMiB(program.Process());
-  CloseProgram(program, folder);
-  PrintFigures("verify", files.size(), run, windowSeconds, watched, idle, peak, wrong);
-  return run.finished && wrong == 0 && run.mismatches == 0 ? 0 : 1;
+  const RunFigures run = WaitForVerdicts(program, static_cast<int>(files.size()), start);
+  return FinishRun("verify", program, folder, files, run, windowSeconds, watch);
 }
 
 int Drop(const std::string& setFolder, const std::string& runFolder) {
@@ -218,15 +235,10 @@ int Drop(const std::string& setFolder, const std::string& runFolder) {
     std::fprintf(stderr, "program_bench: the window took no drop\n");
     return 1;
   }
-  const RunFigures run = WaitForLabel(program, files.size(), start);
-  const WatchFigures watched = watch.Stop();
-  const int wrong = WrongDigests(program, files);
-  const int idle = CountOpenFiles(GetProcessId(program.Process()));
-  const double peak = PeakWorkingSetMiB(program.Process());
-  CloseProgram(program, runFolder);
+  const RunFigures run = WaitForLabel(program, static_cast<int>(files.size()), start);
+  const int result = FinishRun("drop", program, runFolder, files, run, 0, watch);
   OleUninitialize();
-  PrintFigures("drop", files.size(), run, 0, watched, idle, peak, wrong);
-  return run.finished && wrong == 0 ? 0 : 1;
+  return result;
 }
 
 // A row's share done, from its progress cell ("37%"; a verdict means all).
