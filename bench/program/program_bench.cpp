@@ -1,6 +1,6 @@
 // The real md5check.exe measured from outside, as a user meets it, through
 // what any process can read: the list's cells (LVM_GETITEMTEXTA) and the
-// label's text. Two ways in:
+// label's text. Three measures:
 //   verify <set folder>           the program is copied beside the set's
 //       md5.ini and started there, so it verifies the listed files from
 //       start-up; timed from its start until every row shows "文件通过校验".
