@@ -45,6 +45,7 @@ constexpr DWORD kPollMs = 20;
 constexpr double kRunTimeoutSeconds = 1800;
 // After the label counts every file done, verdicts follow on the next ticks.
 constexpr double kVerdictGraceSeconds = 10;
+constexpr int kTailRows = 50;
 constexpr DWORD kExitTimeoutMs = 60000;
 constexpr double kMebibyte = 1024.0 * 1024.0;
 constexpr double kHalfway = 0.5;
@@ -94,53 +95,65 @@ struct RunFigures {
   int mismatches = 0;         // rows judged "！验证错误"
 };
 
-// Walks on over the rows in order as their verdicts appear, reading only
-// as far as the label counts files done (no row has a verdict before its
-// digest), so each row's progress cell is read about once.
-void WalkOverVerdicts(ColumnReader& verdicts, int rows, int filesDone, RunFigures& figures) {
-  while (figures.judged < rows) {
-    const int batch = std::min({ColumnReader::kBatchRows, rows - figures.judged, std::max(1, filesDone - figures.judged)});
-    const std::vector<std::string> read = verdicts.Read(figures.judged, batch);
-    if (read.empty()) return;  // no answer this time
-    for (const std::string& verdict : read) {
-      if (verdict == texts::kMismatch) {
-        ++figures.mismatches;
-      } else if (verdict != texts::kVerified) {
-        return;
-      }
-      ++figures.judged;
+bool IsVerdict(const std::string& text) { return text == texts::kVerified || text == texts::kMismatch; }
+
+// Counts the verdicts of rows first .. first + count - 1 into `figures`.
+void CountVerdicts(ColumnReader& verdicts, int first, int count, RunFigures& figures) {
+  figures.judged = figures.mismatches = 0;
+  for (int batch = first; batch < first + count; batch += ColumnReader::kBatchRows) {
+    for (const std::string& text : verdicts.Read(batch, std::min(ColumnReader::kBatchRows, first + count - batch))) {
+      if (IsVerdict(text)) ++figures.judged;
+      if (text == texts::kMismatch) ++figures.mismatches;
     }
   }
 }
 
+// Until the label counts every file done; false on time-out.
+bool WaitForAllDone(const RemoteProgram& program, int files, double start, RunFigures& figures) {
+  while (DoneCount(LabelText(program.Window())) != files) {
+    if (Seconds() - start > kRunTimeoutSeconds) return false;
+    Sleep(kPollMs);
+  }
+  figures.digestsSeconds = Seconds() - start;
+  return true;
+}
+
+// Only the label is read while the files are hashed: reading cells then
+// would cost the program's window thread a message each, and slow the run
+// it measures. Then the last rows queued, which are among the last hashed,
+// are watched until each has its verdict; then every row is read, and a row
+// still without one moves the end to when all were seen judged.
 RunFigures WaitForVerdicts(const RemoteProgram& program, int files, double start) {
   RunFigures figures;
+  if (!WaitForAllDone(program, files, start, figures)) {
+    figures.seconds = Seconds() - start;
+    return figures;
+  }
   ColumnReader verdicts(program.Process(), program.List(), kProgressColumn);
-  while (Seconds() - start < kRunTimeoutSeconds) {
-    const int filesDone = DoneCount(LabelText(program.Window()));
-    if (figures.digestsSeconds == 0 && filesDone == files) figures.digestsSeconds = Seconds() - start;
-    if (program.RowCount() == files) WalkOverVerdicts(verdicts, files, filesDone, figures);
-    if (figures.judged == files) {
-      figures.finished = true;
-      break;
-    }
-    if (figures.digestsSeconds != 0 && Seconds() - start > figures.digestsSeconds + kVerdictGraceSeconds) break;
+  const int tail = std::min(files, kTailRows);
+  const double giveUp = figures.digestsSeconds + kVerdictGraceSeconds;
+  for (CountVerdicts(verdicts, files - tail, tail, figures); figures.judged < tail;
+       CountVerdicts(verdicts, files - tail, tail, figures)) {
+    figures.seconds = Seconds() - start;
+    if (figures.seconds > giveUp) return figures;
     Sleep(kPollMs);
   }
   figures.seconds = Seconds() - start;
+  CountVerdicts(verdicts, 0, files, figures);
+  while (figures.judged < files) {
+    if (Seconds() - start > giveUp) return figures;
+    Sleep(kPollMs);
+    CountVerdicts(verdicts, 0, files, figures);
+    figures.seconds = Seconds() - start;  // all seen judged only now
+  }
+  figures.finished = true;
   return figures;
 }
 
 RunFigures WaitForLabel(const RemoteProgram& program, int files, double start) {
   RunFigures figures;
-  while (Seconds() - start < kRunTimeoutSeconds) {
-    if (DoneCount(LabelText(program.Window())) == files) {
-      figures.finished = true;
-      break;
-    }
-    Sleep(kPollMs);
-  }
-  figures.seconds = figures.digestsSeconds = Seconds() - start;
+  figures.finished = WaitForAllDone(program, files, start, figures);
+  figures.seconds = Seconds() - start;
   return figures;
 }
 
