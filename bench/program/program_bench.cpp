@@ -91,6 +91,7 @@ struct RunFigures {
   bool finished = false;
   double seconds = 0;         // until the end the mode waits for
   double digestsSeconds = 0;  // until the label counted every file done
+  double dropSeconds = 0;     // the drop itself, until the target's Drop returned
   int judged = 0;             // rows with a verdict (verify)
   int mismatches = 0;         // rows judged "！验证错误"
 };
@@ -205,10 +206,10 @@ int FinishRun(const char* mode, RemoteProgram& program, const std::string& folde
   std::printf(
       "ours mode=%s files=%zu finished=%d seconds=%.3f digests_s=%.3f window_s=%.3f judged=%d mismatches=%d "
       "wrong=%d longest_answer_ms=%.0f peak_open_files=%d idle_open_files=%d processors=%d peak_ws_mib=%.0f "
-      "cell_read_us=%.0f\n",
+      "cell_read_us=%.0f drop_s=%.3f\n",
       mode, files.size(), run.finished ? 1 : 0, run.seconds, run.digestsSeconds, windowSeconds, run.judged,
       run.mismatches, wrong, watched.longestAnswerMs, watched.peakOpenFiles, idleOpenFiles, Processors(),
-      peakWorkingSet, cellReadMicros);
+      peakWorkingSet, cellReadMicros, run.dropSeconds);
   std::fflush(stdout);
   return run.finished && wrong == 0 && run.mismatches == 0 ? 0 : 1;
 }
@@ -248,7 +249,9 @@ int Drop(const std::string& setFolder, const std::string& runFolder) {
     std::fprintf(stderr, "program_bench: the window took no drop\n");
     return 1;
   }
-  const RunFigures run = WaitForLabel(program, static_cast<int>(files.size()), start);
+  const double dropSeconds = Seconds() - start;
+  RunFigures run = WaitForLabel(program, static_cast<int>(files.size()), start);
+  run.dropSeconds = dropSeconds;
   const int result = FinishRun("drop", program, runFolder, files, run, 0, watch);
   OleUninitialize();
   return result;
