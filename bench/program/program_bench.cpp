@@ -206,10 +206,10 @@ int FinishRun(const char* mode, RemoteProgram& program, const std::string& folde
   std::printf(
       "ours mode=%s files=%zu finished=%d seconds=%.3f digests_s=%.3f window_s=%.3f judged=%d mismatches=%d "
       "wrong=%d longest_answer_ms=%.0f peak_open_files=%d idle_open_files=%d processors=%d peak_ws_mib=%.0f "
-      "cell_read_us=%.0f drop_s=%.3f\n",
+      "cell_read_us=%.0f drop_s=%.3f answers=%d slow_answers=%d\n",
       mode, files.size(), run.finished ? 1 : 0, run.seconds, run.digestsSeconds, windowSeconds, run.judged,
       run.mismatches, wrong, watched.longestAnswerMs, watched.peakOpenFiles, idleOpenFiles, Processors(),
-      peakWorkingSet, cellReadMicros, run.dropSeconds);
+      peakWorkingSet, cellReadMicros, run.dropSeconds, watched.answers, watched.slowAnswers);
   std::fflush(stdout);
   return run.finished && wrong == 0 && run.mismatches == 0 ? 0 : 1;
 }

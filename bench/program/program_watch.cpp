@@ -7,7 +7,6 @@ namespace {
 
 // Long enough that a hung window shows as a long answer, not as no answer.
 constexpr UINT kAnswerTimeoutMs = 600000;
-constexpr double kMicrosPerSecond = 1e6;
 
 template <typename Value>
 void RaiseTo(std::atomic<Value>& peak, Value value) {
@@ -30,7 +29,8 @@ WatchFigures ProgramWatch::Stop() {
   running_ = false;
   if (answers_.joinable()) answers_.join();
   if (files_.joinable()) files_.join();
-  return {static_cast<double>(longestAnswerMicros_.load()) / 1000.0, peakOpenFiles_.load()};
+  return {static_cast<double>(longestAnswerMicros_.load()) / 1000.0, answerCount_.load(), slowAnswers_.load(),
+          peakOpenFiles_.load()};
 }
 
 void ProgramWatch::ProbeAnswers() {
@@ -38,7 +38,10 @@ void ProgramWatch::ProbeAnswers() {
     const double start = Seconds();
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, kAnswerTimeoutMs, &result);
-    RaiseTo(longestAnswerMicros_, static_cast<long long>((Seconds() - start) * kMicrosPerSecond));
+    const double answerMs = (Seconds() - start) * 1000.0;
+    RaiseTo(longestAnswerMicros_, static_cast<long long>(answerMs * 1000.0));
+    ++answerCount_;
+    if (answerMs > kSlowAnswerMs) ++slowAnswers_;
     Sleep(kAnswerIntervalMs);
   }
 }

@@ -14,6 +14,8 @@
 
 struct WatchFigures {
   double longestAnswerMs = 0;
+  int answers = 0;
+  int slowAnswers = 0;  // over kSlowAnswerMs
   int peakOpenFiles = -1;  // -1 when the handle table could not be read
 };
 
@@ -21,6 +23,7 @@ class ProgramWatch {
  public:
   static constexpr DWORD kAnswerIntervalMs = 20;
   static constexpr DWORD kFilesIntervalMs = 200;
+  static constexpr double kSlowAnswerMs = 100;
 
   ProgramWatch(HWND window, DWORD processId);
   ~ProgramWatch();
@@ -37,6 +40,8 @@ class ProgramWatch {
   DWORD processId_;
   std::atomic<bool> running_{true};
   std::atomic<long long> longestAnswerMicros_{0};
+  std::atomic<int> answerCount_{0};
+  std::atomic<int> slowAnswers_{0};
   std::atomic<int> peakOpenFiles_{-1};
   std::thread answers_;
   std::thread files_;
