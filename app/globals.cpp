@@ -7,11 +7,13 @@ std::int32_t completedCount = 0;
 std::int32_t workerThreadCount = 0;
 CompletionPortPool* workerPool = nullptr;
 bool verificationMode = false;
+TextArray commandLinePaths;
 
 void CreateGlobals() {
   filePaths.Clear();
   expectedDigests.Clear();
   verificationMode = false;
+  commandLinePaths.clear();
   workerPool = new CompletionPortPool();  // idle: every field zero
 }
 

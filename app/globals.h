@@ -16,6 +16,8 @@ extern CompletionPortPool* workerPool;
 // Rows show file names instead of paths and are judged against
 // expectedDigests. Window thread; decided once, at start-up.
 extern bool verificationMode;
+// The paths given on the command line, taken at entry (full paths).
+extern TextArray commandLinePaths;
 
 void CreateGlobals();
 void ReleaseGlobals();

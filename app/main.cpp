@@ -7,7 +7,9 @@
 #include <cstdlib>
 
 #include "app/globals.h"
+#include "services/command_line.h"
 #include "services/files.h"
+#include "services/message_pump.h"
 #include "shell/main_window.h"
 #include "shell/handlers.h"
 
@@ -18,6 +20,8 @@ constexpr DWORD kCommonControls = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | IC
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateGlobals();
   std::atexit(ReleaseGlobals);
+  // Relative arguments name paths from where the program was started.
+  commandLinePaths = CommandLinePaths();
   SetCurrentDirectoryA(RunDirectory().CStr());
   OleInitialize(nullptr);  // drag and drop needs OLE on the window thread
   INITCOMMONCONTROLSEX controls{sizeof controls, kCommonControls};
@@ -27,6 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (HandleWindowKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -36,6 +36,10 @@ inline constexpr char kTotalCount[] = "\xD7\xDC\xCA\xFD\xC1\xBF:";
 inline constexpr char kArrow[] = " ->> ";
 // "100%": the progress text of a fully hashed file
 inline constexpr char kFullProgress[] = "100%";
+// "复制摘要": copy digest (row menu)
+inline constexpr char kCopyDigest[] = "\xB8\xB4\xD6\xC6\xD5\xAA\xD2\xAA";
+// "复制路径": copy path (row menu)
+inline constexpr char kCopyPath[] = "\xB8\xB4\xD6\xC6\xC2\xB7\xBE\xB6";
 // The digest list beside the program.
 inline constexpr char kDigestListName[] = "md5.ini";
 

@@ -13,6 +13,10 @@ constexpr char kProgressMark[] = "%";
 constexpr UINT kRowStateMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT;  // 7
 constexpr UINT kProgressTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 0x25
 constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       // 0x24
+// A digest wider than its column would lose both ends when centred; the
+// ellipsis keeps its start, as the list's own centred columns do.
+constexpr UINT kCentredTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+constexpr std::int32_t kCentredColumn = 3;  // the digest, centred like its header
 constexpr std::int32_t kCellInsetX = 2;
 constexpr std::int32_t kCellInsetY = 1;
 constexpr std::int32_t kBarFrameWidth = 1;
@@ -49,9 +53,9 @@ void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected) {
   DrawTextA(dc, text.CStr(), TextLength(text), &bar, kProgressTextFormat);
 }
 
-void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected) {
+void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected, UINT format) {
   SetTextColor(dc, selected ? listTextBackColor : listTextColor);
-  DrawTextA(dc, text.CStr(), TextLength(text), &cell, kPlainTextFormat);
+  DrawTextA(dc, text.CStr(), TextLength(text), &cell, format);
 }
 
 void DrawCell(const NMLVCUSTOMDRAW& draw) {
@@ -70,7 +74,8 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   if (RightPart(text, 1) == Text(kProgressMark)) {
     DrawProgressCell(dc, cell, text, selected);
   } else {
-    DrawPlainCell(dc, cell, text, selected);
+    DrawPlainCell(dc, cell, text, selected,
+                  column == kCentredColumn ? kCentredTextFormat : kPlainTextFormat);
   }
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "services/wide_paths.h"
+
 namespace {
 
 constexpr char kPathSeparator[] = "\r\n";
@@ -14,14 +16,15 @@ constexpr char kPathSeparator[] = "\r\n";
 FORMATETC FileDropFormat() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
 // The paths of a CF_HDROP block: one alone, or each followed by CR LF.
-// Wide blocks come out in the ANSI code page (DragQueryFileA converts).
+// Taken wide and converted here: DragQueryFileA converts with best fit,
+// which can turn a name the code page lacks into another file's name.
 Text DropText(HDROP drop) {
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   std::string text;
   for (UINT i = 0; i < count; ++i) {
-    std::vector<char> path(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
-    DragQueryFileA(drop, i, path.data(), static_cast<UINT>(path.size()));
-    text += path.data();
+    std::vector<wchar_t> path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size()));
+    text += AnsiPathOf(path.data()).Bytes();
     if (count > 1) text += kPathSeparator;
   }
   return Text(text);
@@ -75,9 +78,9 @@ class FileDropTarget final : public IDropTarget {
       dropText = DropText(static_cast<HDROP>(medium.hGlobal));
     }
     ReleaseStgMedium(&medium);
-    // No paths (Wine counts an empty file list as one empty name): no drop.
-    if (dropText.IsEmpty()) return S_OK;
-    if (effect != nullptr) *effect = DROPEFFECT_COPY;
+    // A drop without paths (Wine counts an empty file list as one empty
+    // name) takes nothing, but is still delivered: it asks for a run too.
+    if (effect != nullptr && !dropText.IsEmpty()) *effect = DROPEFFECT_COPY;
     if (component_.handler != nullptr) component_.handler(dropText);
     return S_OK;
   }

@@ -87,3 +87,13 @@ COLORREF ListBackColor(HWND list) { return static_cast<COLORREF>(Send(list, LVM_
 COLORREF ListTextBackColor(HWND list) {
   return static_cast<COLORREF>(Send(list, LVM_GETTEXTBKCOLOR));
 }
+
+std::int32_t ListSelectedRow(HWND list) {
+  return static_cast<std::int32_t>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+RECT ListRowBounds(HWND list, std::int32_t row) {
+  RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+  Send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+  return bounds;
+}

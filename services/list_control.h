@@ -31,3 +31,7 @@ std::int32_t ListColumnWidth(HWND list, std::int32_t column);
 COLORREF ListTextColor(HWND list);
 COLORREF ListBackColor(HWND list);
 COLORREF ListTextBackColor(HWND list);
+// The selected row (single selection), -1 when none.
+std::int32_t ListSelectedRow(HWND list);
+// A row's bounds in the list's client coordinates.
+RECT ListRowBounds(HWND list, std::int32_t row);

@@ -1,6 +1,30 @@
 #include "services/message_pump.h"
 
-#include <windows.h>
+namespace {
+
+// Window thread only, like the loops that read them.
+HWND keyboardWindow = nullptr;
+ShortcutRoutine windowShortcuts = nullptr;
+
+bool IsKeyboardWindowMessage(const MSG& message) {
+  return keyboardWindow != nullptr &&
+         (message.hwnd == keyboardWindow || IsChild(keyboardWindow, message.hwnd));
+}
+
+}  // namespace
+
+void SetKeyboardWindow(HWND window, ShortcutRoutine shortcuts) {
+  keyboardWindow = window;
+  windowShortcuts = window != nullptr ? shortcuts : nullptr;
+}
+
+bool HandleWindowKeys(MSG& message) {
+  if (!IsKeyboardWindowMessage(message)) return false;
+  if (windowShortcuts != nullptr && windowShortcuts(message)) return true;
+  // The dialog manager also works for a window that is no dialog: Tab and
+  // Shift+Tab go through the visible WS_TABSTOP children.
+  return IsDialogMessageA(keyboardWindow, &message) != FALSE;
+}
 
 void PumpPendingMessages() {
   MSG message;
@@ -10,6 +34,7 @@ void PumpPendingMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
+    if (HandleWindowKeys(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -25,19 +25,22 @@ Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigest
 
 void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
 
-void LoadDigestList() {
-  for (const DigestListEntry& entry : ParseDigestList(ReadWholeFile(DigestListPath()), RunDirectory())) {
+void LoadDigestList(const Text& listPath) {
+  for (const DigestListEntry& entry : ParseDigestList(ReadWholeFile(listPath), PathFolder(listPath))) {
     filePaths.Append(entry.path);
     expectedDigests.Append(entry.digest);
   }
   RequestPooledRun();
 }
 
-void EnterVerificationModeIfListed() {
-  if (!FileExists(DigestListPath())) return;
+void EnterVerificationMode(const Text& listPath) {
   verificationMode = true;
   SetVisible(按钮1, false);
-  LoadDigestList();
+  LoadDigestList(listPath);
+}
+
+void EnterVerificationModeIfListed() {
+  if (FileExists(DigestListPath())) EnterVerificationMode(DigestListPath());
 }
 
 void ShutDownOnClose() {
@@ -56,5 +59,7 @@ MainWindowEvents ProgramEvents() {
   events.exportClicked = ExportDigests;
   events.pooledRunClicked = StartPooledRun;
   events.stopClicked = RequestStop;
+  events.copyKey = CopySelectedDigest;
+  events.rowMenu = ShowRowMenu;
   return events;
 }

@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <windowsx.h>
 
 #include <iterator>
 
 #include "app/texts.h"
+#include "services/message_pump.h"
 
 HWND mainWindow = nullptr;
 HWND 超级列表框 = nullptr;
@@ -119,6 +121,18 @@ void ResetExportDialog() {
   通用对话框1.extraFlags = kExportDialogFlags;
 }
 
+bool IsCopyKey(const MSG& message) {
+  return message.message == WM_KEYDOWN && message.wParam == 'C' &&
+         (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0;
+}
+
+// The message loops ask this before the dialog manager sees a key.
+bool TakeShortcutKey(const MSG& message) {
+  if (!IsCopyKey(message) || events.copyKey == nullptr) return false;
+  events.copyKey();
+  return true;
+}
+
 // Builds the ten components in tab order, then runs the created event.
 LRESULT OnCreate(HWND window) {
   mainWindow = window;
@@ -140,6 +154,7 @@ LRESULT OnCreate(HWND window) {
   SetTimer(window, kClockTimerId, kClockIntervalMs, nullptr);  // 时钟1
   ResetExportDialog();
   拖放对象1.handler = events.filesDropped;
+  SetKeyboardWindow(window, TakeShortcutKey);  // Tab, Shift+Tab, Ctrl+C
   if (超级列表框 == nullptr || 按钮1 == nullptr || 进度条1 == nullptr) return -1;
   Run(events.created);
   return 0;
@@ -162,6 +177,12 @@ void OnCommand(int id, int notification) {
   }
 }
 
+// The list hands its right-click (and menu key) on to its parent.
+void OnContextMenu(HWND clicked, LPARAM screenPoint) {
+  if (clicked != 超级列表框 || events.rowMenu == nullptr) return;
+  events.rowMenu(POINT{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)});
+}
+
 void OnTimer(UINT_PTR timerId) {
   if (timerId == kClockTimerId) Run(events.tick);
 }
@@ -178,6 +199,7 @@ void OnClose(HWND window) {
 
 void OnDestroy(HWND window) {
   KillTimer(window, kClockTimerId);
+  SetKeyboardWindow(nullptr, nullptr);
   RevokeFileDrop(拖放对象1);  // OLE wants the registration gone before the window
   mainWindow = 超级列表框 = 按钮1 = 按钮_线程池获取 = 按钮_普通获取 = 按钮_线程池获取1 = 标签1 =
       进度条1 = nullptr;
@@ -193,6 +215,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_TIMER:
       OnTimer(wParam);
+      return 0;
+    case WM_CONTEXTMENU:
+      OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
       return 0;
     case WM_CLOSE:
       OnClose(window);

@@ -42,6 +42,9 @@ struct MainWindowEvents {
   void (*exportClicked)() = nullptr;         // 按钮1
   void (*pooledRunClicked)() = nullptr;      // 按钮_线程池获取
   void (*stopClicked)() = nullptr;           // 按钮_线程池获取1
+  void (*copyKey)() = nullptr;               // Ctrl+C anywhere in the window
+  // Right-click on 超级列表框 or its menu key; (-1, -1) from the keyboard.
+  void (*rowMenu)(POINT screenPoint) = nullptr;
 };
 
 // Creates and shows the main window centred on the screen; the created

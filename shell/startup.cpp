@@ -51,5 +51,5 @@ void InitialiseMainWindow() {
   SetCellColors();
   InstallCellDrawing();
   RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
-  EnterVerificationModeIfListed();
+  TakeStartingInput();
 }

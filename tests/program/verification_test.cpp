@@ -106,4 +106,87 @@ TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {
   }
 }
 
+// md5.ini beside the program, which arguments overrule.
+void WriteListBesideProgram(const TempFolder& folder) {
+  WriteTestFile(folder.Join("beside.bin"), 10, 9);
+  WriteTextFile(folder.Join("md5.ini"), "beside.bin=" + ReferenceMd5OfFile(folder.Join("beside.bin")) + "\r\n");
+}
+
+// "Open with" on a digest list: verified against the list's own folder, as
+// md5.ini beside the program would be; the one beside it is not read.
+TEST(CommandLineTest, ADigestListAloneIsVerifiedAgainstItsOwnFolder) {
+  TempFolder programFolder;
+  WriteListBesideProgram(programFolder);
+  TempFolder data;
+  // Spaces and GBK names (乗 ends in the byte of a backslash) in the path.
+  const std::string folder = data.Join("with space \x81\x5C\xD5\xFD\xD4\xDA");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
+  WriteTestFile(folder + "\\good.bin", 3000, 1);
+  WriteTestFile(folder + "\\bad.bin", 2000, 2);
+  WriteTestFile(folder + "\\sub\\inner.bin", 1000, 3);
+  const std::string list = "good.bin=" + ReferenceMd5OfFile(folder + "\\good.bin") + "\r\n" +
+                           "bad.bin=" + ReferenceMd5("other") + "\r\n" +
+                           "missing.bin=" + ReferenceMd5("gone") + "\r\n" +
+                           "sub\\inner.bin=" + ReferenceMd5OfFile(folder + "\\sub\\inner.bin") + "\r\n";
+  for (const char* listName : {"files.md5", "MD5.INI"}) {
+    SCOPED_TRACE(listName);
+    const std::string listPath = folder + "\\" + listName;
+    WriteTextFile(listPath, list);
+    RemoteProgram program(programFolder.Path(), {listPath});
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(program.WaitFor([&] {
+      const auto rows = program.Rows();
+      return rows.size() == 4 && IsVerdict(rows[0][4]) && IsVerdict(rows[1][4]) &&
+             rows[2][2] == texts::kDigestFailed && IsVerdict(rows[3][4]);
+    }, kVerdictTimeoutMs));
+    const auto rows = program.Rows();
+    const std::vector<std::string> names = {"good.bin", "bad.bin", "missing.bin", "inner.bin"};
+    for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i][1], names[i]);
+    EXPECT_EQ(rows[0][4], texts::kVerified);
+    EXPECT_EQ(rows[1][4], texts::kMismatch);
+    EXPECT_EQ(rows[3][4], texts::kVerified);
+    ExpectExportHidden(program);
+    program.RequestClose();
+    EXPECT_EQ(program.WaitForExit(30000), 0);
+    DeleteFileA(listPath.c_str());
+  }
+}
+
+// Files and folders given as arguments (Explorer's drop on the program's
+// icon, "Send to") are hashed as a drop; relative ones are taken from where
+// the program was started, not from its own folder.
+TEST(CommandLineTest, PathsAreHashedAsADropAndOverruleTheListBesideTheProgram) {
+  TempFolder programFolder;
+  WriteListBesideProgram(programFolder);
+  TempFolder data;
+  const std::string spaced = data.Join("\xD5\xFD\xD4\xDA b.bin");  // 正在 b.bin
+  WriteTestFile(spaced, 5000, 4);
+  CreateDirectoryA(data.Join("tree").c_str(), nullptr);
+  WriteTestFile(data.Join("tree\\2.bin"), 200, 5);
+  WriteTestFile(data.Join("tree\\10.bin"), 100, 6);
+
+  RemoteProgram program(programFolder.Path(), {"\xD5\xFD\xD4\xDA b.bin", data.Join("tree")},
+                        data.Path());
+  ASSERT_TRUE(program.Started());
+  const std::vector<std::string> paths = {spaced, data.Join("tree\\2.bin"), data.Join("tree\\10.bin")};
+  ASSERT_TRUE(program.WaitFor([&] {
+    const auto rows = program.Rows();
+    if (rows.size() != paths.size()) return false;
+    for (const auto& row : rows)
+      if (row[4] != "100%" || row[3].size() != 32) return false;
+    return true;
+  }, kVerdictTimeoutMs));
+  const auto rows = program.Rows();
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i][1], paths[i]);  // full paths: not verifying
+    EXPECT_EQ(rows[i][3], ReferenceMd5OfFile(paths[i]));
+  }
+  HWND exportButton = program.ChildWithCaption(texts::kExportButton);
+  ASSERT_NE(exportButton, nullptr);
+  EXPECT_TRUE(IsWindowVisible(exportButton));
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(30000), 0);
+}
+
 }  // namespace

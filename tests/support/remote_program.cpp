@@ -45,14 +45,17 @@ HWND FindTopWindow(DWORD processId, const char* className) {
 
 }  // namespace
 
-RemoteProgram::RemoteProgram(const std::string& folder) {
+RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                             const std::string& startFolder) {
   const std::string program = folder + "\\md5check.exe";
   if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) return;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string commandLine = "\"" + program + "\"";
+  for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
+  const std::string& current = startFolder.empty() ? folder : startFolder;
   if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &startup, &process_))
+                      current.c_str(), &startup, &process_))
     return;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < kStartTimeoutMs) {

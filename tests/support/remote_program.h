@@ -12,8 +12,10 @@
 class RemoteProgram {
  public:
   // Copies md5check.exe (beside this test program) into `folder` and starts
-  // it there; waits until its main window exists.
-  explicit RemoteProgram(const std::string& folder);
+  // it with the arguments (each quoted) from `startFolder` (default: `folder`);
+  // waits until its main window exists.
+  explicit RemoteProgram(const std::string& folder, const std::vector<std::string>& arguments = {},
+                         const std::string& startFolder = "");
   ~RemoteProgram();
   RemoteProgram(const RemoteProgram&) = delete;
   RemoteProgram& operator=(const RemoteProgram&) = delete;

@@ -15,24 +15,38 @@ std::string RandomName() {
   return name;
 }
 
-void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+std::wstring WideOf(const std::string& ansi) {
+  const int count = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(count > 0 ? count - 1 : 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), count);
+  return wide;
+}
+
+// Wide, so that names the code page lacks go too.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The link only, never what it points to; Wine's links are Unix ones.
+        std::string ansi(static_cast<size_t>(path.size() * 2 + 1), '\0');
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi.data(), static_cast<int>(ansi.size()),
+                            nullptr, nullptr);
+        RunUnixTool("/bin/rm", {ansi.c_str()});
+      } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(path);
       } else {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
       }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
   }
-  RemoveDirectoryA(folder.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 class Md5Reference {
@@ -68,6 +82,35 @@ class Md5Reference {
 
 }  // namespace
 
+bool RunUnixTool(const std::string& tool, const std::vector<std::string>& arguments) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (toUnix == nullptr) return false;  // not under Wine
+  std::string command = tool;
+  for (const std::string& path : arguments) {
+    if (path.rfind('-', 0) == 0) {  // an option, not a path
+      command += " " + path;
+      continue;
+    }
+    char* unixPath = toUnix(WideOf(path).c_str());
+    if (unixPath == nullptr) return false;
+    command += std::string(" \"") + unixPath + "\"";
+    HeapFree(GetProcessHeap(), 0, unixPath);
+  }
+  const std::string program = "Z:" + tool;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return ended;
+}
+
 TempFolder::TempFolder() {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
@@ -75,7 +118,7 @@ TempFolder::TempFolder() {
   CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() { RemoveTree(WideOf(path_)); }
 
 void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -38,5 +38,11 @@ struct FileFingerprint {
   bool operator==(const FileFingerprint& other) const;
 };
 FileFingerprint FingerprintOf(const std::string& path);
+// Runs a Unix program (absolute path) under Wine with the Unix forms of the
+// Windows paths among the arguments (options, starting with "-", stay as
+// they are), and waits for it; true when it ran to its end (Wine does not
+// pass its exit code on: check its effect). False outside Wine. For what
+// Windows programs cannot do here: symbolic links.
+bool RunUnixTool(const std::string& tool, const std::vector<std::string>& arguments);
 // Every name in a folder (not recursive), sorted.
 std::vector<std::string> ListFolder(const std::string& folder);

@@ -189,6 +189,34 @@ TEST_F(CellDrawing, HorizontalScrollMovesEveryCellLeftByTheScrolledPixels) {
   EXPECT_EQ(after.At(652, y), kWhite);
 }
 
+TEST_F(CellDrawing, TheDigestColumnIsCentredLikeItsHeaderOtherColumnsStartLeft) {
+  AddRow("", "C:\\a.bin");
+  ListSetCellText(超级列表框, 0, 2, "0123ABCD");
+  ListSetCellText(超级列表框, 0, 3, "0123ABCD");
+  const Capture shot = List();
+  const RowBand band = Band(0);
+  // Inked columns of the text between two x positions.
+  auto ink = [&](int left, int right) {
+    std::pair<int, int> span{-1, -1};
+    for (int x = left; x < right; ++x)
+      for (int y = band.top + 1; y < band.bottom - 1; ++y)
+        if (GetGValue(shot.At(x, y)) < 100) {
+          if (span.first < 0) span.first = x;
+          span.second = x;
+        }
+    return span;
+  };
+  // Column 2 spans 220..370, column 3 370..570; texts are inset by 2.
+  const auto size = ink(221, 369);
+  EXPECT_LE(size.first, 222 + 2) << "left-aligned";
+  const auto digest = ink(371, 569);
+  ASSERT_GE(digest.first, 0);
+  const int leftGap = digest.first - 372;
+  const int rightGap = 567 - digest.second;
+  EXPECT_GT(leftGap, 40);
+  EXPECT_NEAR(leftGap, rightGap, 3);
+}
+
 // Messages the procedure hands on are recorded here.
 UINT handedOn;
 LRESULT CALLBACK Recorder(HWND, UINT message, WPARAM wParam, LPARAM lParam) {

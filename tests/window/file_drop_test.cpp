@@ -75,7 +75,7 @@ TEST_F(FileDrop, SeveralFilesArriveInOrderEachFollowedByCrLf) {
   }
 }
 
-TEST_F(FileDrop, TextAndEmptyFileDropsAreRefused) {
+TEST_F(FileDrop, TextDropsAreRefusedAndEmptyFileDropsTakeNothingButArrive) {
   HGLOBAL text = GlobalAlloc(GHND, 6);
   std::memcpy(GlobalLock(text), "hello", 6);
   GlobalUnlock(text);
@@ -84,9 +84,13 @@ TEST_F(FileDrop, TextAndEmptyFileDropsAreRefused) {
   EXPECT_EQ(enterEffect_, static_cast<DWORD>(DROPEFFECT_NONE));
   EXPECT_EQ(textData.gets, 0);
 
+  EXPECT_TRUE(drops.empty());
+
+  // No path is taken, but the drop arrives: it still asks for a run.
   DataObject noFiles(CF_HDROP, MakeDrop({}, false));
   EXPECT_EQ(DragAndDrop(noFiles), static_cast<DWORD>(DROPEFFECT_NONE));
-  EXPECT_TRUE(drops.empty());
+  ASSERT_EQ(drops.size(), 1u);
+  EXPECT_EQ(drops[0], "");
 }
 
 TEST_F(FileDrop, TheWholeWindowIsRegisteredOnceAndFreedWithIt) {

@@ -6,7 +6,10 @@
 #include <commdlg.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <initializer_list>
 #include <string>
+#include <thread>
 
 #include "app/globals.h"
 #include "app/texts.h"
@@ -14,6 +17,8 @@
 #include "render/progress_cells.h"
 #include "services/file_drop.h"
 #include "services/list_control.h"
+#include "services/message_pump.h"
+#include "shell/handlers.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "tests/window/window_test_support.h"
@@ -306,6 +311,166 @@ TEST(StartUp, SetsThreadCountColoursSubclassAndDropTargetInOrder) {
   EXPECT_NE(previousWindowProc, nullptr);
   EXPECT_TRUE(拖放对象1.registered);
   EXPECT_FALSE(RegisterFileDrop(拖放对象1, window.Handle()));
+}
+
+// A key pressed on `target` with the `held` keys down, handled by the pump
+// the window thread runs while it waits (WinMain's loop asks the same
+// routine, HandleWindowKeys).
+void PressKey(HWND target, WPARAM key, std::initializer_list<int> held = {}) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  for (int down : held) state[down] = 0x80;
+  SetKeyboardState(state);
+  PostMessageA(target, WM_KEYDOWN, key, 1);
+  PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+  PumpPendingMessages();
+  for (int down : held) state[down] = 0;
+  SetKeyboardState(state);
+}
+
+const char kDigest[] = "0123456789ABCDEF0123456789ABCDEF";
+
+void AddListedRow(const char* path, const char* digest) {
+  filePaths.Append(path);
+  const int row = ListInsertRow(超级列表框, std::nullopt, Text(std::to_string(filePaths.Count()).c_str()));
+  ListSetCellText(超级列表框, row, 1, path);
+  ListSetCellText(超级列表框, row, 3, digest);
+}
+
+void SelectRow(int row) {
+  ListView_SetItemState(超级列表框, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+void PutOnClipboard(const char* text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+  memcpy(GlobalLock(block), text, strlen(text) + 1);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+}
+
+std::string ClipboardText(UINT format = CF_TEXT) {
+  if (!OpenClipboard(nullptr)) return "(busy)";
+  std::string text;
+  if (HANDLE block = GetClipboardData(format)) {
+    if (format == CF_UNICODETEXT) {
+      const auto* wide = static_cast<const wchar_t*>(GlobalLock(block));
+      for (const wchar_t* c = wide; *c != 0; ++c) text += static_cast<char>(*c < 0x80 ? *c : '?');
+    } else {
+      text = static_cast<const char*>(GlobalLock(block));
+    }
+    GlobalUnlock(block);
+  }
+  CloseClipboard();
+  return text;
+}
+
+MainWindowEvents CopyingEvents() {
+  filePaths.Clear();
+  MainWindowEvents events;
+  events.copyKey = CopySelectedDigest;
+  events.rowMenu = ShowRowMenu;
+  return events;
+}
+
+TEST(Keyboard, TabAndShiftTabMoveBetweenTheVisibleControls) {
+  TestMainWindow window;
+  SetFocus(超级列表框);
+  ASSERT_EQ(GetFocus(), 超级列表框);
+  // The order of the windows: 按钮1 first, as it is kept above the list it
+  // overlaps; the stop button counts, visible though below the client area.
+  for (HWND next : {按钮_线程池获取1, 按钮1, 超级列表框}) {
+    PressKey(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetFocus(), next);
+  }
+  for (HWND next : {按钮1, 按钮_线程池获取1, 超级列表框}) {
+    PressKey(GetFocus(), VK_TAB, {VK_SHIFT});
+    EXPECT_EQ(GetFocus(), next);
+  }
+  // Hidden, as while verifying: passed over.
+  ShowWindow(按钮1, SW_HIDE);
+  PressKey(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), 按钮_线程池获取1);
+  PressKey(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), 超级列表框);
+}
+
+TEST(Keyboard, CtrlCCopiesTheSelectedRowsDigestAndNothingElse) {
+  TestMainWindow window(CopyingEvents());
+  AddListedRow("C:\\a.bin", kDigest);
+  AddListedRow("C:\\b.bin", texts::kComputing);
+  PutOnClipboard("before");
+  PressKey(超级列表框, 'C', {VK_CONTROL});
+  EXPECT_EQ(ClipboardText(), "before") << "no row selected";
+  SelectRow(1);
+  PressKey(超级列表框, 'C', {VK_CONTROL});
+  EXPECT_EQ(ClipboardText(), "before") << "no digest yet";
+  SelectRow(0);
+  PressKey(超级列表框, 'C');
+  EXPECT_EQ(ClipboardText(), "before") << "C alone";
+  PressKey(超级列表框, 'C', {VK_CONTROL});
+  EXPECT_EQ(ClipboardText(), kDigest);
+  EXPECT_EQ(ClipboardText(CF_UNICODETEXT), kDigest);
+}
+
+struct ShownMenu {
+  std::vector<std::string> items;
+  bool firstEnabled = false;
+};
+
+// Opens the row menu as the keyboard's menu key does, and picks the item at
+// `index` (-1: closes it) from another thread while the window thread
+// tracks the menu. What the menu showed.
+ShownMenu OpenRowMenuAndPick(HWND window, int index) {
+  ShownMenu shown;
+  std::thread picker([&shown, index] {
+    HWND menu = nullptr;
+    for (int i = 0; i < 500 && menu == nullptr; ++i) {
+      Sleep(10);
+      HWND found = FindWindowA("#32768", nullptr);
+      if (found != nullptr && IsWindowVisible(found)) menu = found;
+    }
+    if (menu == nullptr) return;
+    HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(items); ++i) {
+      char text[64] = {};
+      GetMenuStringA(items, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      shown.items.push_back(text);
+    }
+    shown.firstEnabled = (GetMenuState(items, 0, MF_BYPOSITION) & MF_GRAYED) == 0;
+    if (index < 0) {
+      PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+      return;
+    }
+    for (int i = 0; i <= index; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(超级列表框), MAKELPARAM(-1, -1));
+  picker.join();
+  return shown;
+}
+
+TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
+  TestMainWindow window(CopyingEvents());
+  // Column 1 shows the name only, as while verifying; the path is the full one.
+  AddListedRow("C:\\dir\\a.bin", kDigest);
+  ListSetCellText(超级列表框, 0, 1, "a.bin");
+  AddListedRow("C:\\dir\\b.bin", texts::kComputing);
+  SelectRow(0);
+  PutOnClipboard("before");
+  const ShownMenu shown = OpenRowMenuAndPick(window.Handle(), 0);
+  EXPECT_EQ(shown.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath}));
+  EXPECT_TRUE(shown.firstEnabled);
+  EXPECT_EQ(ClipboardText(), kDigest);
+  OpenRowMenuAndPick(window.Handle(), 1);
+  EXPECT_EQ(ClipboardText(), "C:\\dir\\a.bin");
+  // A row without its digest yet: only the path can be copied.
+  SelectRow(1);
+  EXPECT_FALSE(OpenRowMenuAndPick(window.Handle(), -1).firstEnabled);
+  EXPECT_EQ(ClipboardText(), "C:\\dir\\a.bin");
+  filePaths.Clear();
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// make run without a display: fills a folder with sample files and an
-// md5.ini (one entry deliberately wrong, one file missing), starts
-// md5check.exe there, waits for its verdicts, prints the rows as the window
-// shows them, saves a screenshot and closes the program.
+// make run without a display: fills a folder tree with sample files and an
+// md5.ini at its root (one entry deliberately wrong, one file missing),
+// opens that list with md5check.exe as Explorer's "Open with" does (the
+// program lies outside the tree), waits for its verdicts, prints the rows
+// as the window shows them, saves a screenshot and closes the program.
 #include <windows.h>
 
 #include <cstdint>
@@ -40,15 +41,19 @@ constexpr Sample kSamples[] = {
     {"readme.txt", 2000, true},
     {"setup.exe", 3 * 1024 * 1024, true},
     {"data\\disk.img", 40 * 1024 * 1024, true},
+    {"data\\docs\\manual.txt", 5000, true},
     {"empty.txt", 0, true},
     {"report.doc", 70000, false},
 };
 constexpr char kMissingName[] = "missing.zip";
 constexpr size_t kRows = std::size(kSamples) + 1;
 
-void MakeSamples(const std::string& folder) {
-  CreateDirectoryA(folder.c_str(), nullptr);
-  CreateDirectoryA((folder + "\\data").c_str(), nullptr);
+constexpr char kTreeName[] = "tree";
+
+// The tree and its list; the list's path.
+std::string MakeSamples(const std::string& demo) {
+  const std::string folder = demo + "\\" + kTreeName;
+  for (const char* sub : {"", "\\data", "\\data\\docs"}) CreateDirectoryA((folder + sub).c_str(), nullptr);
   std::string list;
   std::uint32_t seed = 1;
   for (const Sample& sample : kSamples) {
@@ -60,6 +65,7 @@ void MakeSamples(const std::string& folder) {
   list += std::string(kMissingName) + "=" + ReferenceMd5("gone") + "\r\n";
   DeleteFileA((folder + "\\" + kMissingName).c_str());
   WriteTextFile(folder + "\\md5.ini", list);
+  return folder + "\\md5.ini";
 }
 
 bool RowIsFinal(const std::vector<std::string>& row) {
@@ -74,8 +80,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: md5check_demo FOLDER SCREENSHOT.bmp\n");
     return 2;
   }
-  MakeSamples(argv[1]);
-  RemoteProgram program(argv[1]);
+  const std::string listPath = MakeSamples(argv[1]);
+  RemoteProgram program(argv[1], {listPath});
   if (!program.Started()) {
     std::fprintf(stderr, "md5check did not start\n");
     return 1;

@@ -1,0 +1,14 @@
+// Paths between the system's wide (UTF-16) form and the program's texts in
+// the ANSI code page.
+#pragma once
+
+#include <string>
+
+#include "services/text.h"
+
+std::wstring WideOf(const Text& text);
+// An ANSI path that names the same file: the exact conversion when every
+// character has one in the ANSI code page, else the path's short (8.3)
+// form. Without either, '?' stands for the missing characters; no file name
+// holds one, so the path fails to open instead of naming another file.
+Text AnsiPathOf(const std::wstring& path);

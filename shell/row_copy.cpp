@@ -1,0 +1,76 @@
+// Copying a row's digest or path: Ctrl+C and the row menu of 超级列表框.
+#include <windows.h>
+
+#include "app/globals.h"
+#include "app/texts.h"
+#include "runs/file_row.h"
+#include "services/clipboard.h"
+#include "services/list_control.h"
+#include "services/text_ops.h"
+#include "shell/handlers.h"
+#include "shell/main_window.h"
+
+namespace {
+
+enum RowCommand : UINT { kCopyDigestCommand = 1, kCopyPathCommand = 2 };
+constexpr std::int32_t kDigestLength = 32;
+
+bool IsHexDigit(unsigned char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+// Only a finished digest is copied: the computing text is no digest.
+bool IsDigest(const Text& cell) {
+  if (cell.Length() != kDigestLength) return false;
+  for (std::int32_t i = 0; i < kDigestLength; ++i)
+    if (!IsHexDigit(cell.ByteAt(i))) return false;
+  return true;
+}
+
+Text DigestOfRow(std::int32_t row) {
+  const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
+  return IsDigest(digest) ? digest : Text();
+}
+
+// Column 1 shows only the file name while verifying; the row's number
+// (column 0) leads to the full path.
+Text PathOfRow(std::int32_t row) {
+  return filePaths.At(ToInt(ListGetCellText(超级列表框, row, kColumnNumber)));
+}
+
+void Copy(const Text& text) {
+  if (!text.IsEmpty()) PutTextOnClipboard(mainWindow, text);
+}
+
+// The keyboard's menu key sends (-1, -1): the menu then opens on the row.
+POINT MenuPoint(POINT screenPoint, std::int32_t row) {
+  if (screenPoint.x != -1 || screenPoint.y != -1) return screenPoint;
+  const RECT bounds = ListRowBounds(超级列表框, row);
+  POINT point{bounds.left + 8, bounds.bottom};
+  ClientToScreen(超级列表框, &point);
+  return point;
+}
+
+}  // namespace
+
+void CopySelectedDigest() {
+  const std::int32_t row = ListSelectedRow(超级列表框);
+  if (row >= 0) Copy(DigestOfRow(row));
+}
+
+void ShowRowMenu(POINT screenPoint) {
+  const std::int32_t row = ListSelectedRow(超级列表框);
+  if (row < 0) return;
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  const Text digest = DigestOfRow(row);
+  AppendMenuA(menu, MF_STRING | (digest.IsEmpty() ? MF_GRAYED : 0), kCopyDigestCommand,
+              texts::kCopyDigest);
+  AppendMenuA(menu, MF_STRING, kCopyPathCommand, texts::kCopyPath);
+  const POINT at = MenuPoint(screenPoint, row);
+  const UINT command = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, mainWindow, nullptr));
+  DestroyMenu(menu);
+  if (command == kCopyDigestCommand) Copy(digest);
+  if (command == kCopyPathCommand) Copy(PathOfRow(row));
+}

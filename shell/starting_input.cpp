@@ -1,0 +1,37 @@
+#include <windows.h>
+
+#include "app/globals.h"
+#include "app/texts.h"
+#include "runs/pooled_run.h"
+#include "services/text_ops.h"
+#include "shell/handlers.h"
+
+namespace {
+
+constexpr char kMd5ListExtension[] = ".md5";
+
+bool IsFolder(const Text& path) {
+  const DWORD attributes = GetFileAttributesA(path.CStr());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// By name, as Explorer's "Open with" sees it; a list that cannot be read
+// then verifies nothing, as md5.ini beside the program does.
+bool IsDigestListPath(const Text& path) {
+  const Text name = ToLower(FileNameOf(path));
+  const bool listName = name == Text(texts::kDigestListName) ||
+                        RightPart(name, TextLength(Text(kMd5ListExtension))) == Text(kMd5ListExtension);
+  return listName && !IsFolder(path);
+}
+
+}  // namespace
+
+void TakeStartingInput() {
+  if (commandLinePaths.empty()) {
+    EnterVerificationModeIfListed();
+  } else if (commandLinePaths.size() == 1 && IsDigestListPath(commandLinePaths.front())) {
+    EnterVerificationMode(commandLinePaths.front());
+  } else {
+    AcceptPaths(commandLinePaths);
+  }
+}
