@@ -22,8 +22,8 @@ WorkRoutine PacketToRoutine(LPOVERLAPPED overlapped) {
 }
 
 // Waits for the stop event in 100 ms slices, handling the thread's pending
-// messages after each slice. A message sent to this thread (a worker's
-// synchronous cell update) is delivered at once rather than at the slice's end.
+// messages after each slice. A message another thread sends to this one is
+// delivered at once rather than at the slice's end.
 void WaitPumpingMessages(HANDLE event, DWORD sliceMs) {
   DWORD sliceStart = GetTickCount();
   for (;;) {
@@ -50,13 +50,15 @@ bool CompletionPortPool::Start(WorkRoutine routine, std::int32_t threadCount) {
 
   HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 0);
   if (port == nullptr) return false;
-  // Workers run at normal priority: hashing at high priority would starve
-  // the rest of the desktop for no gain in throughput.
+  // Workers run just below normal priority: they take every processor the
+  // desktop leaves idle, and the window thread still answers at once when
+  // they keep every processor busy.
   std::int32_t started = 0;
   for (std::int32_t i = 0; i < threadCount; ++i) {
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, port, 0, &threadId);
     if (thread == nullptr) break;
+    SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
     CloseHandle(thread);
     ++started;
   }

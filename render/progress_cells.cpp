@@ -2,10 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "render/cell_colors.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
 #include "shell/main_window.h"
+
+CellTextSource cellTextSource = nullptr;
 
 namespace {
 
@@ -93,12 +98,71 @@ LRESULT OnCustomDraw(const NMLVCUSTOMDRAW& draw) {
   }
 }
 
-LRESULT OnNotify(const NMHDR& header) {
-  if (header.code != static_cast<UINT>(NM_CUSTOMDRAW) ||
-      header.hwndFrom != WindowHandleOf(超级列表框)) {
-    return 0;
+Text CellText(const LVITEMA& item) {
+  if (cellTextSource == nullptr) return Text();
+  return cellTextSource(item.iItem, item.iSubItem);
+}
+
+// The text goes into the buffer the asker gave, cut to its size, so it
+// reaches any process that reads the list with LVM_GETITEMTEXT.
+void AnswerCellText(NMLVDISPINFOA& info) {
+  if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0)
+    return;
+  const Text text = CellText(info.item);
+  const auto length = std::min<std::size_t>(static_cast<std::size_t>(text.Length()),
+                                            static_cast<std::size_t>(info.item.cchTextMax - 1));
+  std::memcpy(info.item.pszText, text.CStr(), length);
+  info.item.pszText[length] = '\0';
+}
+
+// A list that speaks Unicode to its parent asks in UTF-16; the texts are
+// converted from the ANSI code page.
+void AnswerCellTextWide(NMLVDISPINFOW& info) {
+  if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0)
+    return;
+  LVITEMA asked{};
+  asked.iItem = info.item.iItem;
+  asked.iSubItem = info.item.iSubItem;
+  const Text text = CellText(asked);
+  const int written = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), info.item.pszText,
+                                          info.item.cchTextMax - 1);
+  info.item.pszText[std::max(written, 0)] = L'\0';
+}
+
+// The rows carry no images: the blank image list only sets their height.
+template <typename Item>
+void AnswerNoImage(Item& item) {
+  if ((item.mask & LVIF_IMAGE) != 0) item.iImage = -1;
+}
+
+LRESULT OnNotify(LPARAM lParam) {
+  // Copied out: the record is read again below as the type its code names.
+  NMHDR header{};
+  std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof header);
+  if (header.hwndFrom != WindowHandleOf(超级列表框)) return 0;
+  switch (header.code) {
+    case NM_CUSTOMDRAW:
+      return OnCustomDraw(*reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam));
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
+      AnswerCellText(*info);
+      AnswerNoImage(info->item);
+      return 0;
+    }
+    case LVN_GETDISPINFOW: {
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+      AnswerCellTextWide(*info);
+      AnswerNoImage(info->item);
+      return 0;
+    }
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+      return -1;  // no search by typed text
+    case LVN_DELETEALLITEMS:
+      return TRUE;  // no notice per row: the program keeps the rows
+    default:
+      return 0;
   }
-  return OnCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
 }
 
 }  // namespace
@@ -107,7 +171,7 @@ LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam
   switch (message) {
     case WM_NOTIFY:
       if (lParam == 0) return 0;
-      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+      return OnNotify(lParam);
     default:
       return CallWindowProcA(previousWindowProc, window, message, wParam, lParam);
   }

@@ -6,6 +6,13 @@
 
 #include <cstdint>
 
+#include "services/text.h"
+
+// 超级列表框 keeps no texts (LVS_OWNERDATA): it asks for each cell's text,
+// and this gives it. Set once at start-up; null gives empty cells.
+using CellTextSource = Text (*)(std::int32_t row, std::int32_t column);
+extern CellTextSource cellTextSource;
+
 // WM_NOTIFY is answered here and never handed on; every other message goes
 // to previousWindowProc unchanged.
 LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

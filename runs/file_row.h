@@ -1,5 +1,5 @@
-// The five cells of one row of 超级列表框: the only store of a file's size,
-// progress, digest and outcome.
+// The five cells of one row of 超级列表框. The run keeps the row's state
+// (RunRows); the list asks for these texts when it needs them.
 #pragma once
 
 #include <cstdint>

@@ -3,189 +3,270 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <cstdint>
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <utility>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/texts.h"
-#include "engine/buffer_pool.h"
+#include "engine/chunk_buffers.h"
 #include "engine/completion_port_pool.h"
 #include "engine/file_reader.h"
 #include "engine/md5_hasher.h"
-#include "runs/file_row.h"
-#include "services/components.h"
-#include "services/files.h"
-#include "services/list_control.h"
+#include "engine/read_ahead.h"
+#include "runs/run_state.h"
 #include "services/text_ops.h"
-#include "shell/handlers.h"
-#include "shell/main_window.h"
 
 namespace {
 
 constexpr std::int32_t kByteSizeTextCapacity = 255;
+constexpr std::int32_t kNoBarChange = -1;
 
-// Serialises the workers' count step: increment, caption, reset. Only
-// workers take it; the window thread never waits for it, because the
-// caption update inside the step is carried out on the window thread.
-std::mutex completedCountLock;
+struct LabelNumbers {
+  std::int32_t total = 0;
+  std::int32_t count = 0;
+  bool changed = false;
+};
 
-// Chunk buffers of finished files, handed to the next file: allocating and
-// zeroing 8 MiB for every file cost more than hashing a small one. Workers
-// only; at most one buffer per worker exists. Never destroyed, so a worker
-// still running while the process exits never finds it gone.
-class ChunkShelf {
+// What workers and the window thread share about the current run. The lock
+// guards the rows' pointer and the count step (increment, label numbers,
+// reset); it is held only for a few instructions, never around a window
+// call, so the window thread may take it too. Never destroyed: a worker
+// still running while the process exits must not find it gone.
+struct SharedRun {
+  std::mutex lock;
+  std::shared_ptr<RunRows> rows;
+  LabelNumbers label;
+};
+
+SharedRun& Shared() {
+  static SharedRun* const shared = new SharedRun();
+  return *shared;
+}
+
+std::atomic<std::uint32_t> currentGeneration{0};
+std::atomic<std::int32_t> barPosition{kNoBarChange};
+std::atomic<std::int32_t> openFiles{0};
+std::atomic<std::int32_t> peakOpenFiles{0};
+
+// Never destroyed: a worker still running while the process exits must
+// not find it gone.
+ChunkBuffers& Chunks() {
+  static ChunkBuffers* const buffers = new ChunkBuffers(kChunkMemoryBudget, kChunkSize);
+  return *buffers;
+}
+
+bool IsCurrentRun(std::uint32_t generation) {
+  return currentGeneration.load(std::memory_order_acquire) == generation;
+}
+
+std::shared_ptr<RunRows> RowsOfRun(std::uint32_t generation) {
+  std::lock_guard<std::mutex> hold(Shared().lock);
+  const std::shared_ptr<RunRows>& rows = Shared().rows;
+  if (rows == nullptr || rows->Generation() != generation) return nullptr;
+  return rows;
+}
+
+// One listed file opened by the worker that hashes it, counted while open.
+class RunFile {
  public:
-  ByteBuffer Take() {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (spare_.empty()) return ByteBuffer();
-    ByteBuffer buffer = std::move(spare_.back());
-    spare_.pop_back();
-    return buffer;
+  RunFile(const FileReader& reader, const Text& path) : reader_(reader), handle_(reader.Open(path)) {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    const std::int32_t open = openFiles.fetch_add(1) + 1;
+    std::int32_t peak = peakOpenFiles.load();
+    while (open > peak && !peakOpenFiles.compare_exchange_weak(peak, open)) {
+    }
   }
-  void Put(ByteBuffer buffer) {
-    if (buffer.Capacity() == 0) return;
-    std::lock_guard<std::mutex> hold(lock_);
-    spare_.push_back(std::move(buffer));
+  ~RunFile() { Close(); }
+  RunFile(const RunFile&) = delete;
+  RunFile& operator=(const RunFile&) = delete;
+
+  HANDLE Handle() const { return handle_; }
+  void Close() {
+    if (handle_ == INVALID_HANDLE_VALUE) return;
+    reader_.Close(std::exchange(handle_, INVALID_HANDLE_VALUE));
+    openFiles.fetch_sub(1);
   }
 
  private:
-  std::mutex lock_;
-  std::vector<ByteBuffer> spare_;
+  const FileReader& reader_;
+  HANDLE handle_;
 };
 
-ChunkShelf& Shelf() {
-  static ChunkShelf* const shelf = new ChunkShelf();
-  return *shelf;
+void PublishBar(std::int64_t size, std::int64_t done) {
+  barPosition.store(static_cast<std::int32_t>(PercentOf(done, size)), std::memory_order_relaxed);
 }
+
+bool ShouldStopReading(std::uint32_t generation) {
+  return stopRequested.load(std::memory_order_relaxed) == 1 || !IsCurrentRun(generation);
+}
+
+void PublishChunk(RunRows& rows, std::int32_t row, std::int64_t size, std::int64_t done) {
+  PublishBar(size, done);
+  rows.Progress(row, done);
+}
+
+// One buffer, reads and hashing in turn: files of one chunk, or no second
+// buffer to be had within the budget.
+bool HashChunksInTurn(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
+                      std::int64_t size, Md5Hasher& hasher, ByteBuffer& chunk) {
+  std::int64_t done = 0;
+  while (done < size) {
+    if (ShouldStopReading(rows.Generation())) return false;
+    const std::int32_t bytesRead = reader.Read(file, chunk, kChunkSize);
+    done += bytesRead;
+    hasher.Update(chunk);
+    PublishChunk(rows, row, size, done);
+    // A read that brings nothing before the size is reached (the file
+    // shrank, a read error) must not pass for a whole file.
+    if (bytesRead == 0) return false;
+  }
+  return done == size;  // more than the size: the file grew while read
+}
+
+// Two buffers: the next chunk is read while this one is hashed.
+bool HashChunksReadingAhead(HANDLE file, RunRows& rows, std::int32_t row, std::int64_t size,
+                            Md5Hasher& hasher, ByteBuffer& first, ByteBuffer& second) {
+  const std::uint32_t generation = rows.Generation();
+  ReadAhead chunks(file, size, kChunkSize, first, second,
+                   [generation] { return ShouldStopReading(generation); });
+  std::int64_t done = 0;
+  while (const ByteBuffer* chunk = chunks.Next()) {
+    done += chunk->Length();
+    hasher.Update(*chunk);
+    PublishChunk(rows, row, size, done);
+    const bool broughtNothing = chunk->IsEmpty();
+    chunks.Release();
+    if (broughtNothing) return false;
+  }
+  return done == size;  // less: stopped or cut short; more: the file grew
+}
+
+// Reads and hashes the whole file; true only when exactly the size taken
+// at the start went through MD5.
+bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
+                std::int64_t size, Md5Hasher& hasher) {
+  if (size == 0) {  // complete without any read
+    PublishChunk(rows, row, size, 0);
+    return true;
+  }
+  ChunkLease chunk = Chunks().Take();
+  if (!chunk) return false;
+  if (size > kChunkSize) {
+    ChunkLease ahead = Chunks().TryTake();
+    if (ahead) return HashChunksReadingAhead(file, rows, row, size, hasher, chunk.Buffer(), ahead.Buffer());
+  }
+  return HashChunksInTurn(reader, file, rows, row, size, hasher, chunk.Buffer());
+}
+
+void CountFinishedFile(std::uint32_t generation, bool success) {
+  std::lock_guard<std::mutex> step(Shared().lock);
+  if (currentGeneration.load(std::memory_order_relaxed) != generation) return;
+  LabelNumbers& label = Shared().label;
+  if (success) ++completedCount;
+  label.total = filePaths.Count();
+  label.count = completedCount;
+  label.changed = true;
+  if (completedCount == label.total) completedCount = 0;
+}
+
+void DigestRow(RunRows& rows, std::int32_t row) {
+  const std::uint32_t generation = rows.Generation();
+  if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
+    rows.Fail(row);
+    CountFinishedFile(generation, false);
+    return;
+  }
+  const FileReader reader;
+  RunFile file(reader, filePaths.At(rows.PositionOf(row)));
+  const std::int64_t size = reader.GetSize(file.Handle());
+  rows.Start(row, size);
+  Md5Hasher hasher;
+  hasher.Init();
+  bool success = size >= 0 && HashChunks(reader, file.Handle(), rows, row, size, hasher);
+  hasher.Final();
+  file.Close();
+  if (!IsCurrentRun(generation)) return;  // a newer run shows other rows
+  // Without the system's MD5 there is no digest text: that is no success.
+  const Text digest = hasher.GetDigestText();
+  success = success && !digest.IsEmpty();
+  if (success) {
+    rows.Finish(row, ToUpper(digest));
+  } else {
+    rows.Fail(row);
+  }
+  CountFinishedFile(generation, success);
+}
+
+}  // namespace
+
+void StartPooledRun() {
+  workerPool->Start(DigestFile, workerThreadCount);
+  // A closing program waits for the files it has; it starts no others.
+  if (workerPool->State() != kPoolRunning) return;
+  stopRequested.store(0);
+  std::vector<std::int32_t> positions;
+  const std::int32_t count = filePaths.Count();
+  positions.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t position = 1; position <= count; ++position) {
+    if (!filePaths.IsEmptyAt(position)) positions.push_back(position);
+  }
+  std::uint32_t generation = 0;
+  auto rows = std::make_shared<RunRows>(currentGeneration.load() + 1, positions);
+  {
+    std::lock_guard<std::mutex> hold(Shared().lock);
+    generation = rows->Generation();
+    Shared().rows = std::move(rows);
+    currentGeneration.store(generation, std::memory_order_release);
+  }
+  // One item per worker, each taking rows until none is left: posting one
+  // item per file would cost the window thread a server call per file.
+  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(),
+                                                    static_cast<std::int32_t>(positions.size()));
+  for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, 0);
+}
+
+void DigestFile(std::uint32_t generation, std::uint32_t) {
+  const std::shared_ptr<RunRows> rows = RowsOfRun(generation);
+  if (rows == nullptr) return;  // a newer run took over before this item ran
+  for (std::int32_t row = rows->ClaimNext(); row >= 0; row = rows->ClaimNext()) {
+    if (!IsCurrentRun(generation)) return;
+    DigestRow(*rows, row);
+  }
+}
+
+void RequestStop() { stopRequested.store(1); }
+
+std::shared_ptr<RunRows> CurrentRunRows() {
+  std::lock_guard<std::mutex> hold(Shared().lock);
+  return Shared().rows;
+}
+
+bool TakeLabelChange(std::int32_t& total, std::int32_t& count) {
+  std::lock_guard<std::mutex> hold(Shared().lock);
+  LabelNumbers& label = Shared().label;
+  if (!label.changed) return false;
+  label.changed = false;
+  total = label.total;
+  count = label.count;
+  return true;
+}
+
+std::int32_t TakeProgressBarChange() {
+  return barPosition.exchange(kNoBarChange, std::memory_order_relaxed);
+}
+
+std::int32_t OpenRunFiles() { return openFiles.load(); }
+std::int32_t PeakOpenRunFiles() { return peakOpenFiles.load(); }
+void ResetPeakOpenRunFiles() { peakOpenFiles.store(openFiles.load()); }
+std::int32_t PeakChunkBuffers() { return Chunks().PeakInUse(); }
+std::int32_t ChunkBufferLimit() { return Chunks().Limit(); }
 
 double PercentOf(std::int64_t done, std::int64_t size) {
   // An empty file that was read to its end counts as complete.
   if (size <= 0) return kPercentScale;
   return static_cast<double>(done) / static_cast<double>(size) * kPercentScale;
 }
-
-void ShowProgressBar(std::int64_t size, std::int64_t done) {
-  SetProgressPosition(进度条1, static_cast<std::int32_t>(PercentOf(done, size)));
-}
-
-void ShowRowProgress(std::int32_t row, std::int64_t size, std::int64_t done) {
-  const double percent = PercentOf(done, size);
-  ListSetCellText(超级列表框, row, kColumnSize,
-                  ConcatTexts({FormatByteSize(size), texts::kArrow, FormatByteSize(done)}));
-  ListSetCellText(超级列表框, row, kColumnProgress,
-                  ConcatTexts({ToText(RoundTo(percent, 0)), "%"}));
-}
-
-void CountFinishedFile(bool success) {
-  std::lock_guard<std::mutex> step(completedCountLock);
-  if (success) ++completedCount;
-  const std::int32_t total = filePaths.Count();
-  SetCaption(标签1, ConcatTexts({texts::kTotalCount, ToText(total), texts::kArrow,
-                                 ToText(completedCount)}));
-  if (completedCount == total) completedCount = 0;
-}
-
-// Reads and hashes the whole file; true only when every byte of the size
-// taken at the start went through MD5.
-bool HashChunks(const FileReader& reader, HANDLE file, std::int32_t row, std::int64_t size,
-                Md5Hasher& hasher) {
-  BufferPool* permits = BufferPool::Create(kReadPermitSize);
-  ByteBuffer chunk = Shelf().Take();
-  std::int64_t done = 0;
-  bool success = false;
-  while (!reader.IsAtEnd(file)) {
-    void* permit = BufferPool::Take(permits);
-    if (permit == nullptr) break;
-    if (stopRequested.load(std::memory_order_relaxed) == 1) break;
-    const std::int32_t bytesRead = reader.Read(file, chunk, kChunkSize);
-    done += bytesRead;
-    ShowProgressBar(size, done);
-    hasher.Update(chunk);
-    ShowRowProgress(row, size, done);
-    if (done == size) {
-      success = true;
-      break;
-    }
-    // A read that brings nothing before the size is reached (the file
-    // shrank, a read error) must not pass for a whole file.
-    if (chunk.IsEmpty()) break;
-    BufferPool::Give(permits, permit);
-  }
-  // An empty file is complete without any read.
-  if (size == 0 && done == 0) {
-    ShowProgressBar(size, done);
-    ShowRowProgress(row, size, done);
-    success = true;
-  }
-  BufferPool::Destroy(permits);
-  Shelf().Put(std::move(chunk));
-  return success;
-}
-
-// Holds the list's drawing off while rows are rebuilt. Every appended row
-// otherwise redraws the list's scroll bar at once: about 8 ms a row under
-// Wine, so a drop of 10,000 paths kept the window from answering for over
-// a minute.
-class ListRedrawPause {
- public:
-  explicit ListRedrawPause(HWND list) : list_(list) { ListSetRedraw(list_, false); }
-  ~ListRedrawPause() { ListSetRedraw(list_, true); }
-  ListRedrawPause(const ListRedrawPause&) = delete;
-  ListRedrawPause& operator=(const ListRedrawPause&) = delete;
-
- private:
-  HWND list_;
-};
-
-}  // namespace
-
-void StartPooledRun() {
-  FileReader reader;
-  workerPool->Start(DigestFile, workerThreadCount);
-  stopRequested.store(0);
-  const ListRedrawPause pause(超级列表框);
-  ListDeleteAllRows(超级列表框);
-  const std::int32_t count = filePaths.Count();
-  for (std::int32_t position = 1; position <= count; ++position) {
-    const Text path = filePaths.At(position);
-    if (path.IsEmpty()) continue;
-    HANDLE file = reader.Open(path);
-    const std::int32_t row = ListInsertRow(超级列表框, std::nullopt, ToText(position));
-    ListSetCellText(超级列表框, row, kColumnPath,
-                    verificationMode ? FileNameOf(path) : path);
-    if (!workerPool->Post(HandleToArgument(file), static_cast<std::uint32_t>(row))) {
-      reader.Close(file);  // nobody else will
-    }
-  }
-}
-
-void DigestFile(std::uint32_t fileArgument, std::uint32_t rowArgument) {
-  const HANDLE file = ArgumentToHandle(fileArgument);
-  const auto row = static_cast<std::int32_t>(rowArgument);
-  FileReader reader;
-  Md5Hasher hasher;
-  const std::int64_t size = reader.GetSize(file);
-  ListSetCellText(超级列表框, row, kColumnSize, FormatByteSize(size));
-  ListSetCellText(超级列表框, row, kColumnDigest, texts::kComputing);
-  hasher.Init();
-  reader.Rewind(file);
-  bool success = size >= 0 && HashChunks(reader, file, row, size, hasher);
-  hasher.Final();
-  reader.Close(file);
-  // Without the system's MD5 there is no digest text: that is no success.
-  const Text digest = hasher.GetDigestText();
-  success = success && !digest.IsEmpty();
-  if (success) {
-    ListSetCellText(超级列表框, row, kColumnDigest, ToUpper(digest));
-  } else {
-    ListSetCellText(超级列表框, row, kColumnSize, texts::kDigestFailed);
-  }
-  CountFinishedFile(success);
-}
-
-void RequestStop() { stopRequested.store(1); }
 
 Text FormatByteSize(std::int64_t bytes) {
   std::string buffer = Spaces(kByteSizeTextCapacity).Bytes();

@@ -73,6 +73,20 @@ Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column) {
 
 bool ListDeleteAllRows(HWND list) { return Send(list, LVM_DELETEALLITEMS) != 0; }
 
+bool ListSetItemCount(HWND list, std::int32_t count) {
+  return Send(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count)) != 0;
+}
+
+void ListRedrawRows(HWND list, std::int32_t first, std::int32_t last) {
+  Send(list, LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
+}
+
+std::int32_t ListTopRow(HWND list) { return static_cast<std::int32_t>(Send(list, LVM_GETTOPINDEX)); }
+
+std::int32_t ListRowsPerPage(HWND list) {
+  return static_cast<std::int32_t>(Send(list, LVM_GETCOUNTPERPAGE));
+}
+
 void ListSetRedraw(HWND list, bool redraw) {
   Send(list, WM_SETREDRAW, redraw ? TRUE : FALSE);
   if (redraw) InvalidateRect(list, nullptr, TRUE);

@@ -24,6 +24,14 @@ bool ListSetCellText(HWND list, std::int32_t row, std::int32_t column = 0,
 // Empty for a row the list does not have.
 Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column = 0);
 bool ListDeleteAllRows(HWND list);
+// A list that keeps no rows of its own (LVS_OWNERDATA): the number of rows
+// it shows, made in one call however many; their texts are asked for.
+bool ListSetItemCount(HWND list, std::int32_t count);
+// Rows first..last are drawn anew at the next paint.
+void ListRedrawRows(HWND list, std::int32_t first, std::int32_t last);
+// The first row in view and how many rows fit in view.
+std::int32_t ListTopRow(HWND list);
+std::int32_t ListRowsPerPage(HWND list);
 // WM_SETREDRAW. Turning drawing back on invalidates the whole list, so
 // everything changed meanwhile is drawn.
 void ListSetRedraw(HWND list, bool redraw);

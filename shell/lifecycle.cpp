@@ -11,13 +11,20 @@
 #include "services/text_ops.h"
 #include "shell/digest_list.h"
 #include "shell/handlers.h"
+#include "shell/run_view.h"
 #include "shell/startup.h"
 
 namespace {
 
 constexpr std::int32_t kRunDelayMs = 1;
 
-void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPooledRun(); }
+// The new rows are shown at once rather than at the next application.
+void StartPooledRunAndShow() {
+  StartPooledRun();
+  ApplyRunChanges();
+}
+
+void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPooledRunAndShow(); }
 
 }  // namespace
 
@@ -57,7 +64,7 @@ MainWindowEvents ProgramEvents() {
   events.filesDropped = AcceptDroppedFiles;
   events.tick = VerifyFinishedRows;
   events.exportClicked = ExportDigests;
-  events.pooledRunClicked = StartPooledRun;
+  events.pooledRunClicked = StartPooledRunAndShow;
   events.stopClicked = RequestStop;
   events.copyKey = CopySelectedDigest;
   events.rowMenu = ShowRowMenu;

@@ -49,8 +49,10 @@ constexpr ListColumn kListColumns[] = {
     {texts::kColumnDigest, 200, LVCFMT_CENTER},
     {texts::kColumnProgress, 150, LVCFMT_LEFT},
 };
+// The program keeps the rows (LVS_OWNERDATA): 100,000 of them cost one
+// count, and the list asks for the texts of the rows it draws.
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
-                             LVS_SINGLESEL | LVS_NOSORTHEADER;
+                             LVS_SINGLESEL | LVS_NOSORTHEADER | LVS_OWNERDATA;
 constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
 constexpr COLORREF kListTextColor = 0x000000;
 constexpr COLORREF kListTextBackColor = 0xFFFFFF;

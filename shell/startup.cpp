@@ -12,6 +12,7 @@
 #include "services/text_ops.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
+#include "shell/run_view.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ void SetCellColors() {
 }
 
 void InstallCellDrawing() {
+  cellTextSource = ShownCellText;
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
                         reinterpret_cast<LONG_PTR>(MainWindowSubclassProc)));
@@ -50,6 +52,7 @@ void InitialiseMainWindow() {
   SetWorkerThreadCount();
   SetCellColors();
   InstallCellDrawing();
+  StartApplyingRunChanges(WindowHandleOf(mainWindow));
   RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
   TakeStartingInput();
 }

@@ -1,30 +1,24 @@
+#include <vector>
+
 #include "app/globals.h"
-#include "app/texts.h"
-#include "runs/file_row.h"
-#include "services/list_control.h"
+#include "runs/run_rows.h"
 #include "services/text_ops.h"
 #include "shell/handlers.h"
+#include "shell/run_view.h"
 
-namespace {
-
-// "100%" can show while the last chunk is still unread, and before the
-// digest is written; a row is judged only once its digest cell holds a
-// digest, or a matching file would keep a wrong verdict.
-bool HasFinalDigest(const Text& digestCell) {
-  return !digestCell.IsEmpty() && CompareTexts(digestCell, texts::kComputing) != 0;
-}
-
-}  // namespace
-
+// Judges the rows whose digest became final since the last tick: a row is
+// never judged on a "100%" that shows while its last chunk is still read.
+// Row r pairs with entry r + 1 of expectedDigests; later rows (dropped
+// files) are never judged.
 void VerifyFinishedRows() {
-  const std::int32_t count = expectedDigests.Count();
-  for (std::int32_t entry = 1; entry <= count; ++entry) {
-    const std::int32_t row = entry - 1;
-    if (CompareTexts(ListGetCellText(超级列表框, row, kColumnProgress), texts::kFullProgress) != 0)
-      continue;
-    const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
-    if (!HasFinalDigest(digest)) continue;
-    const bool matches = CompareTexts(digest, expectedDigests.At(entry)) == 0;
-    ListSetCellText(超级列表框, row, kColumnProgress, matches ? texts::kVerified : texts::kMismatch);
+  RunRows* rows = ShownRunRows();
+  if (rows == nullptr) return;
+  const std::int32_t entries = expectedDigests.Count();
+  const std::vector<std::int32_t> finished = rows->TakeFinishedRows();
+  for (std::int32_t row : finished) {
+    if (row >= entries) continue;
+    const bool matches = CompareTexts(rows->Read(row).digest, expectedDigests.At(row + 1)) == 0;
+    rows->SetVerdict(row, matches ? RowVerdict::kPassed : RowVerdict::kMismatch);
   }
+  RedrawRowsInView(finished);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/md5_hasher.h"
+#include "engine/read_ahead.h"
 #include "tests/engine/temp_folder.h"
 
 namespace {
@@ -59,6 +60,48 @@ TEST(FileReaderLoop, ReadsFilesAroundTheChunkSizeInWholeChunks) {
     EXPECT_EQ(result.reads, c.reads) << c.size;
     EXPECT_EQ(result.digest, Text(c.digest)) << c.size;
   }
+}
+
+// The same file through ReadAhead, which stops before read number
+// `stopBeforeRead` (counting from 0) when one is given.
+LoopResult HashReadingAhead(const std::string& path, int stopBeforeRead = -1) {
+  FileReader reader;
+  LoopResult result;
+  HANDLE file = reader.Open(Text(path.c_str()));
+  result.size = reader.GetSize(file);
+  ByteBuffer first = ByteBuffer::Zeroed(kChunkSize);
+  ByteBuffer second = ByteBuffer::Zeroed(kChunkSize);
+  Md5Hasher hasher;
+  hasher.Init();
+  {
+    int reads = 0;  // the reading thread's only
+    ReadAhead chunks(file, result.size, kChunkSize, first, second,
+                     [&reads, stopBeforeRead] { return reads++ == stopBeforeRead; });
+    while (const ByteBuffer* chunk = chunks.Next()) {
+      result.reads.push_back(chunk->Length());
+      hasher.Update(*chunk);
+      chunks.Release();
+    }
+  }
+  hasher.Final();
+  result.digest = hasher.GetDigestText();
+  EXPECT_TRUE(reader.Close(file));
+  return result;
+}
+
+TEST(FileReaderLoop, ReadingAheadGivesTheChunksInOrderAndStartsNoReadAfterAStop) {
+  TempFolder folder;
+  const std::int32_t size = 3 * kChunkSize + 5;
+  const std::vector<std::uint8_t> bytes = PatternBytes(static_cast<std::size_t>(size));
+  const std::string path = WriteBytes(folder, "four-chunks.bin", bytes);
+  const LoopResult inTurn = HashInChunks(path);
+  const LoopResult ahead = HashReadingAhead(path);
+  EXPECT_EQ(ahead.reads, (std::vector<std::int32_t>{kChunkSize, kChunkSize, kChunkSize, 5}));
+  EXPECT_EQ(ahead.digest, inTurn.digest);
+  EXPECT_EQ(ahead.digest, Md5Hasher().DigestOf(ByteBuffer(bytes.data(), size)));
+
+  const LoopResult stopped = HashReadingAhead(path, 2);
+  EXPECT_EQ(stopped.reads, (std::vector<std::int32_t>{kChunkSize, kChunkSize}));
 }
 
 TEST(FileReader, BufferHoldsExactlyTheBytesRead) {

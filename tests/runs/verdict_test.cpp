@@ -6,9 +6,12 @@
 #include "app/globals.h"
 #include "app/texts.h"
 #include "runs/file_row.h"
+#include "runs/pooled_run.h"
+#include "runs/run_rows.h"
 #include "services/list_control.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
+#include "shell/run_view.h"
 #include "tests/support/program_window.h"
 #include "tests/support/test_files.h"
 
@@ -16,39 +19,70 @@ namespace {
 
 constexpr DWORD kRunTimeoutMs = 180000;
 
-void ShowRow(const std::string& digest, const std::string& progress) {
-  const int row = ListInsertRow(超级列表框, std::nullopt, Text("1"));
-  ListSetCellText(超级列表框, row, kColumnDigest, Text(digest.c_str()));
-  ListSetCellText(超级列表框, row, kColumnProgress, Text(progress.c_str()));
+// Rows as workers leave them, shown in the list without a run.
+class ShownRows {
+ public:
+  explicit ShownRows(std::int32_t count) {
+    std::vector<std::int32_t> positions;
+    for (std::int32_t i = 1; i <= count; ++i) positions.push_back(i);
+    rows_ = std::make_shared<RunRows>(0, positions);
+    ShowRunRows(rows_);
+  }
+  RunRows& operator*() const { return *rows_; }
+  RunRows* operator->() const { return rows_.get(); }
+
+ private:
+  std::shared_ptr<RunRows> rows_;
+};
+
+void Finish(RunRows& rows, std::int32_t row, const std::string& digest) {
+  rows.Start(row, 3);
+  rows.Progress(row, 3);
+  rows.Finish(row, Text(digest.c_str()));
 }
 
 TEST(VerdictTest, JudgesOnlyFinishedRowsByteForByte) {
   StartProgramWindow();
   ResetRuns();
   const std::string digest = "900150983CD24FB0D6963F7D28E17F72";
-  ListDeleteAllRows(超级列表框);
-  ShowRow(texts::kComputing, "100%");        // last chunk still being read
-  ShowRow("", "100%");                       // row rebuilt by a newer run
-  ShowRow(digest, "99%");                    // not finished
-  ShowRow(digest, "100%");                   // match
-  ShowRow(digest, "100%");                   // lower-case entry
-  ShowRow(digest, "100%");                   // trailing space in the entry
   for (const char* expected : {digest.c_str(), digest.c_str(), digest.c_str(), digest.c_str(),
                                "900150983cd24fb0d6963f7d28e17f72",
-                               "900150983CD24FB0D6963F7D28E17F72 "})
+                               "900150983CD24FB0D6963F7D28E17F72 ", digest.c_str()})
     expectedDigests.Append(expected);
-  ShowRow(digest, "100%");                   // a dropped file: no entry
+  const ShownRows rows(8);
+  rows->Start(0, 1000);
+  rows->Progress(0, 996);                  // "100%", the last bytes still unread
+  rows->Start(2, 100);
+  rows->Progress(2, 99);                   // not finished
+  Finish(*rows, 3, digest);                // match
+  Finish(*rows, 4, digest);                // lower-case entry
+  Finish(*rows, 5, digest);                // trailing space in the entry
+  rows->Start(6, -1);
+  rows->Fail(6);                           // missing file
+  Finish(*rows, 7, digest);                // a dropped file: no entry
 
   VerifyFinishedRows();
-  const auto rows = ReadRows();
-  EXPECT_EQ(rows[0].cell[4], "100%");
-  EXPECT_EQ(rows[1].cell[4], "100%");
-  EXPECT_EQ(rows[2].cell[4], "99%");
-  EXPECT_EQ(rows[3].cell[4], texts::kVerified);
-  EXPECT_EQ(rows[4].cell[4], texts::kMismatch);
-  EXPECT_EQ(rows[5].cell[4], texts::kMismatch);
-  EXPECT_EQ(rows[6].cell[4], "100%");
-  ListDeleteAllRows(超级列表框);
+  auto cells = ReadRows();
+  ASSERT_EQ(cells.size(), 8u);
+  EXPECT_EQ(cells[0].cell[4], "100%");
+  EXPECT_EQ(cells[0].cell[3], texts::kComputing);
+  EXPECT_EQ(cells[1].cell[4], "");         // not taken yet
+  EXPECT_EQ(cells[2].cell[4], "99%");
+  EXPECT_EQ(cells[3].cell[4], texts::kVerified);
+  EXPECT_EQ(cells[3].cell[3], digest);
+  EXPECT_EQ(cells[4].cell[4], texts::kMismatch);
+  EXPECT_EQ(cells[5].cell[4], texts::kMismatch);
+  EXPECT_EQ(cells[6].cell[2], texts::kDigestFailed);
+  EXPECT_EQ(cells[6].cell[4], "");
+  EXPECT_EQ(cells[7].cell[4], "100%");
+
+  // The unfinished row is judged at the first tick after its digest.
+  Finish(*rows, 0, digest);
+  VerifyFinishedRows();
+  cells = ReadRows();
+  EXPECT_EQ(cells[0].cell[4], texts::kVerified);
+  EXPECT_EQ(cells[3].cell[4], texts::kVerified);
+  ResetRuns();
 }
 
 TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
@@ -90,6 +124,42 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
   for (size_t i = 3; i < rows.size(); ++i) EXPECT_EQ(rows[i].cell[4], "100%") << i;
   for (size_t i = 0; i < listed.size(); ++i) EXPECT_EQ(FingerprintOf(listed[i]), before[i]);
   EXPECT_EQ(FingerprintOf(dropped), droppedBefore);
+}
+
+// A list far longer than the workers: each file is opened by the worker
+// that hashes it, so no more files are open at once than there are workers,
+// whatever the length of the list.
+TEST(VerdictTest, AFewThousandListedFilesAllPassWithOneOpenFilePerWorkerAtMost) {
+  StartProgramWindow();
+  ResetRuns();
+  TempFolder folder;
+  constexpr int kFiles = 2000;
+  constexpr int kContents = 7;  // neighbours differ, and few reference digests to take
+  std::vector<std::string> contents, digests;
+  for (int i = 0; i < kContents; ++i) {
+    contents.push_back(std::string("listed file ").append(std::to_string(i)));
+    digests.push_back(ReferenceMd5(contents.back()));
+  }
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string path = folder.Join(std::string("listed").append(std::to_string(i)) + ".txt");
+    WriteTextFile(path, contents[static_cast<size_t>(i % kContents)]);
+    filePaths.Append(Text(path.c_str()));
+    expectedDigests.Append(Text(digests[static_cast<size_t>(i % kContents)].c_str()));
+  }
+  ResetPeakOpenRunFiles();
+  ClickButton(按钮_线程池获取);
+  const std::string total = std::to_string(kFiles);
+  const std::string finished = std::string(texts::kTotalCount) + total + texts::kArrow + total;
+  ASSERT_TRUE(PumpUntil([&] { return LabelText() == finished; }, kRunTimeoutMs)) << LabelText();
+  EXPECT_TRUE(PumpUntil([] {
+    for (const RowCells& row : ReadRows())
+      if (row.cell[4] != texts::kVerified) return false;
+    return true;
+  }, 5000));
+  EXPECT_EQ(ReadRows().size(), static_cast<size_t>(kFiles));
+  EXPECT_LE(PeakOpenRunFiles(), 2 * workerThreadCount);
+  EXPECT_GE(PeakOpenRunFiles(), 1);
+  EXPECT_EQ(OpenRunFiles(), 0);
 }
 
 }  // namespace

@@ -41,11 +41,11 @@ HWND StartProgramWindow() {
 
 void ResetRuns() {
   WaitUntilSettled(60000, 300);
-  ListDeleteAllRows(超级列表框);
   filePaths.Clear();
   expectedDigests.Clear();
   completedCount = 0;
   stopRequested = 0;
+  ProgramEvents().pooledRunClicked();  // a run of nothing: no rows
 }
 
 void PumpFor(DWORD milliseconds) {

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/texts.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
@@ -42,19 +44,29 @@ bool BackgroundShowsBetweenLetters(const Capture& shot, const RowBand& band, int
   return false;
 }
 
+// The texts the list asks for, in place of a run's rows.
+std::vector<std::array<std::string, 5>> cells;
+Text SampleCellText(std::int32_t row, std::int32_t column) {
+  if (row < 0 || row >= static_cast<std::int32_t>(cells.size())) return Text();
+  return Text(cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
+}
+
 class CellDrawing : public testing::Test {
  protected:
-  CellDrawing() : window_(Events()) {}
+  CellDrawing() : window_(Events()) {
+    cells.clear();
+    cellTextSource = SampleCellText;
+  }
   static MainWindowEvents Events() {
     MainWindowEvents events;
     events.created = InitialiseMainWindow;
     return events;
   }
 
-  void AddRow(const char* progress, const char* path = "C:\\file.bin") {
-    const int row = ListInsertRow(超级列表框, std::nullopt, Text(std::to_string(ListItemCount(超级列表框) + 1).c_str()));
-    ListSetCellText(超级列表框, row, 1, path);
-    ListSetCellText(超级列表框, row, 4, progress);
+  static int AddRow(const char* progress, const char* path = "C:\\file.bin") {
+    cells.push_back({std::to_string(cells.size() + 1), path, "", "", progress});
+    ListSetItemCount(超级列表框, static_cast<std::int32_t>(cells.size()));
+    return static_cast<int>(cells.size()) - 1;
   }
   static RowBand Band(int row) {
     RECT bounds{LVIR_BOUNDS, 0, 0, 0};
@@ -105,7 +117,7 @@ TEST_F(CellDrawing, BarsFillTheTruncatedShareOfTheirInsideAndLeaveTheRestWhite) 
 
 TEST_F(CellDrawing, APercentTextInAnyColumnIsABarOfItsLeadingNumber) {
   AddRow("", "abc%");  // column 1: a bar of value 0
-  ListSetCellText(超级列表框, 0, 2, "20%");
+  cells[0][2] = "20%";
   const Capture shot = List();
   const RowBand band = Band(0);
   const int y = band.top + 2;
@@ -191,8 +203,7 @@ TEST_F(CellDrawing, HorizontalScrollMovesEveryCellLeftByTheScrolledPixels) {
 
 TEST_F(CellDrawing, TheDigestColumnIsCentredLikeItsHeaderOtherColumnsStartLeft) {
   AddRow("", "C:\\a.bin");
-  ListSetCellText(超级列表框, 0, 2, "0123ABCD");
-  ListSetCellText(超级列表框, 0, 3, "0123ABCD");
+  cells[0][2] = cells[0][3] = "0123ABCD";
   const Capture shot = List();
   const RowBand band = Band(0);
   // Inked columns of the text between two x positions.
@@ -267,11 +278,9 @@ TEST_F(CellDrawing, ScreenshotOfTheMainWindow) {
       {"D:\\new.bin", "8.00 MB", texts::kComputing, "0%"},
   };
   for (const Sample& sample : samples) {
-    const int row = ListInsertRow(超级列表框, std::nullopt, std::to_string(ListItemCount(超级列表框) + 1).c_str());
-    ListSetCellText(超级列表框, row, 1, sample.path);
-    ListSetCellText(超级列表框, row, 2, sample.size);
-    ListSetCellText(超级列表框, row, 3, sample.digest);
-    ListSetCellText(超级列表框, row, 4, sample.progress);
+    const int row = AddRow(sample.progress, sample.path);
+    cells[static_cast<std::size_t>(row)][2] = sample.size;
+    cells[static_cast<std::size_t>(row)][3] = sample.digest;
   }
   ListView_SetItemState(超级列表框, 3, LVIS_SELECTED, LVIS_SELECTED);
   PumpFor(100);

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <initializer_list>
 #include <string>
@@ -202,8 +203,7 @@ TEST(MainWindow, ListHasFiveColumnsWithHeadersWidthsAndAlignment) {
 
 TEST(MainWindow, RowsAreAsHighAsTheBlankRowImages) {
   TestMainWindow window;
-  ListInsertRow(超级列表框, std::nullopt, "1");
-  ListInsertRow(超级列表框, std::nullopt, "2");
+  ListSetItemCount(超级列表框, 2);
   for (int row = 0; row < 2; ++row) {
     RECT bounds{LVIR_BOUNDS, 0, 0, 0};
     SendMessageA(超级列表框, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
@@ -330,11 +330,18 @@ void PressKey(HWND target, WPARAM key, std::initializer_list<int> held = {}) {
 
 const char kDigest[] = "0123456789ABCDEF0123456789ABCDEF";
 
+// The texts the list asks for, in place of a run's rows.
+std::vector<std::array<std::string, 5>> listedCells;
+Text ListedCellText(std::int32_t row, std::int32_t column) {
+  if (row < 0 || row >= static_cast<std::int32_t>(listedCells.size())) return Text();
+  return Text(listedCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
+}
+
 void AddListedRow(const char* path, const char* digest) {
   filePaths.Append(path);
-  const int row = ListInsertRow(超级列表框, std::nullopt, Text(std::to_string(filePaths.Count()).c_str()));
-  ListSetCellText(超级列表框, row, 1, path);
-  ListSetCellText(超级列表框, row, 3, digest);
+  listedCells.push_back({std::to_string(filePaths.Count()), path, "", digest, ""});
+  cellTextSource = ListedCellText;
+  ListSetItemCount(超级列表框, static_cast<std::int32_t>(listedCells.size()));
 }
 
 void SelectRow(int row) {
@@ -369,7 +376,9 @@ std::string ClipboardText(UINT format = CF_TEXT) {
 
 MainWindowEvents CopyingEvents() {
   filePaths.Clear();
+  listedCells.clear();
   MainWindowEvents events;
+  events.created = InitialiseMainWindow;  // the list asks its parent for texts
   events.copyKey = CopySelectedDigest;
   events.rowMenu = ShowRowMenu;
   return events;
@@ -456,7 +465,7 @@ TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
   TestMainWindow window(CopyingEvents());
   // Column 1 shows the name only, as while verifying; the path is the full one.
   AddListedRow("C:\\dir\\a.bin", kDigest);
-  ListSetCellText(超级列表框, 0, 1, "a.bin");
+  listedCells[0][1] = "a.bin";
   AddListedRow("C:\\dir\\b.bin", texts::kComputing);
   SelectRow(0);
   PutOnClipboard("before");
