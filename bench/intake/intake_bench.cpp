@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "app/globals.h"
-#include "bench/program/answer_probe.h"
+#include "bench/intake/answer_probe.h"
 #include "bench/program/bench_clock.h"
 #include "services/call_later.h"
 #include "tests/support/program_window.h"

@@ -1,103 +1,183 @@
-// The whole program measured as a user meets it: the real main window and
-// the pooled run, timed from the start of a run until the label counts
-// every file done (the last step of the last file, after its digest cell).
-// Every digest is checked against CryptoAPI's; a wrong one fails the run.
-// Prints figures only: speed never fails it.
-// Usage: program_bench <data folder holding A, B and C> [sets, e.g. AC]
+// The real md5check.exe measured from outside, as a user meets it, through
+// what any process can read: the list's cells (LVM_GETITEMTEXTA) and the
+// label's text. Three measures:
+//   verify <set folder>           the program is copied beside the set's
+//       md5.ini and started there, so it verifies the listed files from
+//       start-up; timed from its start until every row shows "文件通过校验".
+//   drop <set folder> <run folder>  the program is started in a folder with
+//       no md5.ini and given one drop of every listed file's full path from
+//       this process; timed from the drop until the label counts every file
+//       done (the last step of each file, after its digest cell).
+//   close <set folder>            verify as above; when half the bytes are
+//       done (the mean of the progress cells), WM_CLOSE is posted, and the
+//       time until the process has ended is set against the hashing left at
+//       the pace the program kept until then.
+// Meanwhile the window's answer time and the program's open files are
+// watched. Afterwards every digest cell is compared with md5.ini's digest,
+// which the bench makes from md5sum's output. Prints one line of figures
+// (key=value) for tools/run-bench's table; speed never fails the run.
 #include <windows.h>
+// after windows.h, which they need
+#include <ole2.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "app/texts.h"
-#include "bench/program/answer_probe.h"
 #include "bench/program/bench_clock.h"
-#include "bench/program/close_timing.h"
-#include "bench/program/data_sets.h"
-#include "engine/md5_hasher.h"
-#include "runs/pooled_run.h"
-#include "services/components.h"
-#include "services/list_control.h"
-#include "shell/main_window.h"
-#include "tests/support/program_window.h"
+#include "bench/program/column_reader.h"
+#include "bench/program/open_files.h"
+#include "bench/program/outside_drop.h"
+#include "bench/program/program_watch.h"
+#include "tests/support/remote_program.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-constexpr int kRepeats = 3;
-constexpr double kMegabyte = 1e6;
+constexpr int kDigestColumn = 3;
+constexpr int kProgressColumn = 4;
+constexpr DWORD kPollMs = 20;
+constexpr double kRunTimeoutSeconds = 1800;
+// After the label counts every file done, verdicts follow on the next ticks.
+constexpr double kVerdictGraceSeconds = 10;
+constexpr int kTailRows = 50;
+constexpr DWORD kExitTimeoutMs = 60000;
 constexpr double kMebibyte = 1024.0 * 1024.0;
-constexpr std::int64_t kCalibrationBytes = std::int64_t{512} * 1024 * 1024;
-constexpr DWORD kRunTimeoutMs = 600000;
+constexpr double kHalfway = 0.5;
+constexpr DWORD kClosePollMs = 5;
+
+struct ListedFile {
+  std::string name;    // as md5.ini gives it, relative to the set's folder
+  std::string digest;  // upper case
+};
+
+// md5.ini's name=DIGEST lines, each ended by CR LF.
+std::vector<ListedFile> ReadDigestList(const std::string& folder) {
+  const std::string list = ReadFileBytes(folder + "\\" + texts::kDigestListName);
+  std::vector<ListedFile> files;
+  std::size_t start = 0;
+  while (start < list.size()) {
+    std::size_t end = list.find("\r\n", start);
+    if (end == std::string::npos) end = list.size();
+    const std::string line = list.substr(start, end - start);
+    const std::size_t separator = line.find('=');
+    if (separator != std::string::npos) files.push_back({line.substr(0, separator), line.substr(separator + 1)});
+    start = end + 2;
+  }
+  return files;
+}
+
+// 标签1's text, kept by the window manager: reading it does not wait for the
+// program's window thread.
+std::string LabelText(HWND window) {
+  HWND label = FindWindowExA(window, nullptr, "Static", nullptr);
+  char text[128] = {};
+  GetWindowTextA(label, text, sizeof text);
+  return text;
+}
+
+// The count of files done in "总数量:N ->> n"; 0 before the first.
+int DoneCount(const std::string& label) {
+  const std::size_t arrow = label.find(texts::kArrow);
+  return arrow == std::string::npos ? 0 : std::atoi(label.c_str() + arrow + std::strlen(texts::kArrow));
+}
 
 struct RunFigures {
-  double seconds = 0;
-  double startSeconds = 0;   // StartPooledRun itself, on the window thread
-  double windowCpuSeconds = 0;
-  ProbeFigures probe;
+  bool finished = false;
+  double seconds = 0;         // until the end the mode waits for
+  double digestsSeconds = 0;  // until the label counted every file done
+  double dropSeconds = 0;     // the drop itself, until the target's Drop returned
+  int judged = 0;             // rows with a verdict (verify)
+  int mismatches = 0;         // rows judged "！验证错误"
 };
 
-struct SetResult {
-  const DataSet* set = nullptr;
-  std::vector<RunFigures> runs;
-  double limitRate = 0;  // MB/s
-};
+bool IsVerdict(const std::string& text) { return text == texts::kVerified || text == texts::kMismatch; }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-ByteBuffer PatternChunk() {
-  ByteBuffer chunk = ByteBuffer::Zeroed(kChunkSize);
-  for (std::int32_t i = 0; i < kChunkSize; ++i) chunk.Data()[i] = static_cast<std::uint8_t>(i * 131);
-  return chunk;
-}
-
-void HashCalibrationBytes(const ByteBuffer& chunk) {
-  Md5Hasher hasher;
-  hasher.Init();
-  for (std::int64_t done = 0; done < kCalibrationBytes; done += kChunkSize) hasher.Update(chunk);
-  hasher.Final();
-}
-
-DWORD WINAPI HashCalibrationThread(LPVOID) {
-  HashCalibrationBytes(PatternChunk());
-  return 0;
-}
-
-// cryptdll's MD5 over a chunk already in memory, in MB/s: on one core, or
-// on `threads` threads at once (all of them together).
-double RawMd5Rate(int threads) {
-  const ByteBuffer chunk = PatternChunk();
-  std::vector<double> rates;
-  for (int repeat = 0; repeat < kRepeats; ++repeat) {
-    const double start = Seconds();
-    if (threads == 1) {
-      HashCalibrationBytes(chunk);
-    } else {
-      std::vector<HANDLE> running;
-      for (int i = 0; i < threads; ++i) {
-        running.push_back(CreateThread(nullptr, 0, &HashCalibrationThread, nullptr, 0, nullptr));
-      }
-      WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, INFINITE);
-      for (HANDLE thread : running) CloseHandle(thread);
+// Counts the verdicts of rows first .. first + count - 1 into `figures`.
+void CountVerdicts(ColumnReader& verdicts, int first, int count, RunFigures& figures) {
+  figures.judged = figures.mismatches = 0;
+  for (int batch = first; batch < first + count; batch += ColumnReader::kBatchRows) {
+    for (const std::string& text : verdicts.Read(batch, std::min(ColumnReader::kBatchRows, first + count - batch))) {
+      if (IsVerdict(text)) ++figures.judged;
+      if (text == texts::kMismatch) ++figures.mismatches;
     }
-    rates.push_back(static_cast<double>(kCalibrationBytes) * threads / kMegabyte / (Seconds() - start));
   }
-  return Median(rates);
 }
 
-// User and kernel time of the calling (window) thread.
-double ThreadCpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
-  auto seconds = [](const FILETIME& time) {
-    return static_cast<double>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
+// Until the label counts every file done; false on time-out.
+bool WaitForAllDone(const RemoteProgram& program, int files, double start, RunFigures& figures) {
+  while (DoneCount(LabelText(program.Window())) != files) {
+    if (Seconds() - start > kRunTimeoutSeconds) return false;
+    Sleep(kPollMs);
+  }
+  figures.digestsSeconds = Seconds() - start;
+  return true;
+}
+
+// Only the label is read while the files are hashed: reading cells then
+// would cost the program's window thread a message each, and slow the run
+// it measures. Then the last rows queued, which are among the last hashed,
+// are watched until each has its verdict; then every row is read, and a row
+// still without one moves the end to when all were seen judged.
+RunFigures WaitForVerdicts(const RemoteProgram& program, int files, double start) {
+  RunFigures figures;
+  if (!WaitForAllDone(program, files, start, figures)) {
+    figures.seconds = Seconds() - start;
+    return figures;
+  }
+  ColumnReader verdicts(program.Process(), program.List(), kProgressColumn);
+  const int tail = std::min(files, kTailRows);
+  const double giveUp = figures.digestsSeconds + kVerdictGraceSeconds;
+  for (CountVerdicts(verdicts, files - tail, tail, figures); figures.judged < tail;
+       CountVerdicts(verdicts, files - tail, tail, figures)) {
+    figures.seconds = Seconds() - start;
+    if (figures.seconds > giveUp) return figures;
+    Sleep(kPollMs);
+  }
+  figures.seconds = Seconds() - start;
+  CountVerdicts(verdicts, 0, files, figures);
+  while (figures.judged < files) {
+    if (Seconds() - start > giveUp) return figures;
+    Sleep(kPollMs);
+    CountVerdicts(verdicts, 0, files, figures);
+    figures.seconds = Seconds() - start;  // all seen judged only now
+  }
+  figures.finished = true;
+  return figures;
+}
+
+RunFigures WaitForLabel(const RemoteProgram& program, int files, double start) {
+  RunFigures figures;
+  figures.finished = WaitForAllDone(program, files, start, figures);
+  figures.seconds = Seconds() - start;
+  return figures;
+}
+
+// Rows follow md5.ini's entries (or the dropped paths) one to one.
+int WrongDigests(const RemoteProgram& program, const std::vector<ListedFile>& files) {
+  const int count = static_cast<int>(files.size());
+  if (program.RowCount() != count) return count;
+  ColumnReader digests(program.Process(), program.List(), kDigestColumn);
+  int wrong = 0;
+  for (int first = 0; first < count; first += ColumnReader::kBatchRows) {
+    const std::vector<std::string> batch = digests.Read(first, std::min(ColumnReader::kBatchRows, count - first));
+    for (int i = first; i < first + ColumnReader::kBatchRows && i < count; ++i) {
+      if (static_cast<std::size_t>(i - first) >= batch.size() || batch[i - first] != files[i].digest) ++wrong;
+    }
+  }
+  return wrong;
+}
+
+double PeakWorkingSetMiB(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(process, &counters, sizeof counters)) return -1;
+  return static_cast<double>(counters.PeakWorkingSetSize) / kMebibyte;
 }
 
 int Processors() {
@@ -106,159 +186,122 @@ int Processors() {
   return static_cast<int>(system.dwNumberOfProcessors);
 }
 
-std::string FinishedLabel(std::size_t files) {
-  const std::string total = std::to_string(files);
-  return std::string(texts::kTotalCount) + total + texts::kArrow + total;
-}
-
-// Rows follow filePaths one to one here (no empty entries).
-int WrongDigests(const DataSet& set) {
-  const std::vector<RowCells> rows = ReadRows();
-  int wrong = 0;
-  for (std::size_t i = 0; i < set.paths.size(); ++i) {
-    if (i >= rows.size() || rows[i].cell[3] != set.expected[i]) ++wrong;
-  }
-  return wrong;
-}
-
-// One pooled run of the set; false when it did not finish or a digest is wrong.
-bool RunOnce(const DataSet& set, AnswerProbe& probe, RunFigures& figures) {
-  ResetRuns();
-  SetCaption(标签1, Text());
-  for (const std::string& path : set.paths) filePaths.Append(Text(path));
-  const std::string finished = FinishedLabel(set.paths.size());
-
-  probe.Begin();
-  const double cpuBefore = ThreadCpuSeconds();
-  const double start = Seconds();
-  StartPooledRun();
-  figures.startSeconds = Seconds() - start;
-  const bool done = PumpUntil([&] { return LabelText() == finished; }, kRunTimeoutMs);
-  figures.seconds = Seconds() - start;
-  figures.windowCpuSeconds = ThreadCpuSeconds() - cpuBefore;
-  figures.probe = probe.End();
-  if (!done) {
-    std::fprintf(stderr, "set %s: the run did not finish (label %s)\n", set.name.c_str(),
-                 LabelText().c_str());
-    return false;
-  }
-  const int wrong = WrongDigests(set);
-  if (wrong != 0) {
-    std::fprintf(stderr, "set %s: %d of %zu digests are wrong\n", set.name.c_str(), wrong,
-                 set.paths.size());
-    return false;
-  }
-  return true;
-}
-
-void PrintTable(const std::vector<SetResult>& results, double rawRate, double allCoresRate,
-                int processors) {
-  std::printf("\nraw MD5 (cryptdll, one core, in memory): %.0f MB/s; processors: %d\n", rawRate,
-              processors);
-  std::printf("raw MD5 on %d threads at once (in memory): %.0f MB/s, %.2f x one core\n", processors,
-              allCoresRate, allCoresRate / rawRate);
-  std::printf("medians of %d runs, warm cache; limit = raw MD5 rate x min(files, processors)\n\n",
-              kRepeats);
-  std::printf("| set | data | wall s | MB/s | files/s | limit MB/s | of limit | peak WS MiB | longest answer ms |\n");
-  std::printf("|---|---|---:|---:|---:|---:|---:|---:|---:|\n");
-  for (const SetResult& result : results) {
-    std::vector<double> seconds, answers, peaks;
-    for (const RunFigures& run : result.runs) {
-      seconds.push_back(run.seconds);
-      answers.push_back(run.probe.longestAnswerMs);
-      peaks.push_back(static_cast<double>(run.probe.peakWorkingSet) / kMebibyte);
-    }
-    const double wall = Median(seconds);
-    const double rate = static_cast<double>(result.set->bytes) / kMegabyte / wall;
-    std::printf("| %s | %s | %.3f | %.0f | %.0f | %.0f | %.2f | %.0f | %.0f |\n",
-                result.set->name.c_str(), result.set->description.c_str(), wall, rate,
-                static_cast<double>(result.set->paths.size()) / wall, result.limitRate,
-                rate / result.limitRate, Median(peaks), *std::max_element(answers.begin(), answers.end()));
-  }
-}
-
-// Each run: wall time, the part spent in StartPooledRun, and the window
-// thread's CPU time, all in seconds.
-void PrintRuns(const SetResult& result) {
-  std::printf("set %s runs (wall / start / window CPU, s):", result.set->name.c_str());
-  for (const RunFigures& run : result.runs) {
-    std::printf("  %.3f / %.3f / %.3f", run.seconds, run.startSeconds, run.windowCpuSeconds);
-  }
-  std::printf("\n");
+// After a run: the watch's figures, every digest checked (timed, which
+// gives the cost of one cell read from outside), the files still open once
+// idle; then the program is ended as a user would, its copy removed, and
+// one line of figures printed. 0 when the run finished with right digests.
+int FinishRun(const char* mode, RemoteProgram& program, const std::string& folder,
+              const std::vector<ListedFile>& files, const RunFigures& run, double windowSeconds,
+              ProgramWatch& watch) {
+  const WatchFigures watched = watch.Stop();
+  const double checkStart = Seconds();
+  const int wrong = WrongDigests(program, files);
+  const double cellReadMicros = (Seconds() - checkStart) * 1e6 / static_cast<double>(files.size());
+  const DWORD processId = GetProcessId(program.Process());
+  const int idleOpenFiles = CountOpenFiles(processId);
+  const double peakWorkingSet = PeakWorkingSetMiB(program.Process());
+  program.RequestClose();
+  program.WaitForExit(kExitTimeoutMs);
+  DeleteFileA((folder + "\\md5check.exe").c_str());
+  std::printf(
+      "ours mode=%s files=%zu finished=%d seconds=%.3f digests_s=%.3f window_s=%.3f judged=%d mismatches=%d "
+      "wrong=%d longest_answer_ms=%.0f peak_open_files=%d idle_open_files=%d processors=%d peak_ws_mib=%.0f "
+      "cell_read_us=%.0f drop_s=%.3f answers=%d slow_answers=%d\n",
+      mode, files.size(), run.finished ? 1 : 0, run.seconds, run.digestsSeconds, windowSeconds, run.judged,
+      run.mismatches, wrong, watched.longestAnswerMs, watched.peakOpenFiles, idleOpenFiles, Processors(),
+      peakWorkingSet, cellReadMicros, run.dropSeconds, watched.answers, watched.slowAnswers);
   std::fflush(stdout);
+  return run.finished && wrong == 0 && run.mismatches == 0 ? 0 : 1;
+}
+
+int Verify(const std::string& folder) {
+  const std::vector<ListedFile> files = ReadDigestList(folder);
+  if (files.empty()) {
+    std::fprintf(stderr, "program_bench: no md5.ini entries in %s\n", folder.c_str());
+    return 1;
+  }
+  const double start = Seconds();
+  RemoteProgram program(folder);
+  if (!program.Started()) {
+    std::fprintf(stderr, "program_bench: md5check.exe did not start in %s\n", folder.c_str());
+    return 1;
+  }
+  const double windowSeconds = Seconds() - start;
+  ProgramWatch watch(program.Window(), GetProcessId(program.Process()));
+  const RunFigures run = WaitForVerdicts(program, static_cast<int>(files.size()), start);
+  return FinishRun("verify", program, folder, files, run, windowSeconds, watch);
+}
+
+int Drop(const std::string& setFolder, const std::string& runFolder) {
+  const std::vector<ListedFile> files = ReadDigestList(setFolder);
+  std::vector<std::string> paths;
+  for (const ListedFile& file : files) paths.push_back(setFolder + "\\" + file.name);
+  DeleteFileA((runFolder + "\\" + texts::kDigestListName).c_str());
+  OleInitialize(nullptr);
+  RemoteProgram program(runFolder);
+  if (paths.empty() || !program.Started()) {
+    std::fprintf(stderr, "program_bench: no paths, or md5check.exe did not start in %s\n", runFolder.c_str());
+    return 1;
+  }
+  ProgramWatch watch(program.Window(), GetProcessId(program.Process()));
+  const double start = Seconds();
+  if (!DropFromOutside(program.Window(), paths)) {
+    std::fprintf(stderr, "program_bench: the window took no drop\n");
+    return 1;
+  }
+  const double dropSeconds = Seconds() - start;
+  RunFigures run = WaitForLabel(program, static_cast<int>(files.size()), start);
+  run.dropSeconds = dropSeconds;
+  const int result = FinishRun("drop", program, runFolder, files, run, 0, watch);
+  OleUninitialize();
+  return result;
+}
+
+// A row's share done, from its progress cell ("37%"; a verdict means all).
+double RowFraction(const std::string& cell) {
+  if (cell.empty()) return 0;
+  if (cell.back() != '%') return 1;
+  return std::atof(cell.c_str()) / 100.0;
+}
+
+double DoneFraction(const RemoteProgram& program, int rows) {
+  double sum = 0;
+  for (int row = 0; row < rows; ++row) sum += RowFraction(program.Cell(row, kProgressColumn));
+  return sum / rows;
+}
+
+int CloseHalfway(const std::string& folder) {
+  const int rows = static_cast<int>(ReadDigestList(folder).size());
+  RemoteProgram program(folder);
+  if (rows == 0 || !program.Started()) {
+    std::fprintf(stderr, "program_bench: no md5.ini entries, or md5check.exe did not start in %s\n", folder.c_str());
+    return 1;
+  }
+  while (program.RowCount() != rows && !program.Exited()) Sleep(1);
+  const double rowsShown = Seconds();
+  double done = 0;
+  while ((done = DoneFraction(program, rows)) < kHalfway && Seconds() - rowsShown < kRunTimeoutSeconds) Sleep(kClosePollMs);
+  ProgramWatch watch(program.Window(), GetProcessId(program.Process()));
+  const double requested = Seconds();
+  program.RequestClose();
+  const long exitCode = program.WaitForExit(kExitTimeoutMs);
+  const double requestToEnd = Seconds() - requested;
+  const WatchFigures watched = watch.Stop();
+  DeleteFileA((folder + "\\md5check.exe").c_str());
+  // At the pace the program kept since its rows appeared.
+  const double hashingLeft = (requested - rowsShown) * (1.0 - done) / done;
+  std::printf("close done_fraction=%.2f request_to_end_s=%.3f hashing_left_s=%.3f exit_code=%ld longest_answer_ms=%.0f\n",
+              done, requestToEnd, hashingLeft, exitCode, watched.longestAnswerMs);
+  return exitCode == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: program_bench <data folder> [sets]\n");
-    return 2;
-  }
-  if (!Md5Hasher::IsAvailable()) {
-    std::fprintf(stderr, "cryptdll.dll's MD5 is not available\n");
-    return 1;
-  }
-  const std::string root = argv[1];
-  std::vector<DataSet> sets = {{"A", "4 x 256 MiB", root + "\\A", {}, {}, 0},
-                               {"B", "2000 x 16 KiB", root + "\\B", {}, {}, 0},
-                               {"C", "1 x 1 GiB", root + "\\C", {}, {}, 0}};
-  if (argc == 3) {
-    const std::string chosen = argv[2];
-    std::erase_if(sets, [&](const DataSet& set) { return chosen.find(set.name) == std::string::npos; });
-  }
-  for (DataSet& set : sets) {
-    if (!LoadDataSet(set)) {
-      std::fprintf(stderr, "no data in %s\n", set.folder.c_str());
-      return 1;
-    }
-  }
-
-  const int processors = Processors();
-  const double rawRate = RawMd5Rate(1);
-  const double allCoresRate = RawMd5Rate(processors);
-  HWND window = StartProgramWindow();
-  std::vector<SetResult> results;
-  {
-    AnswerProbe probe(window, GetCurrentProcess());
-    for (const DataSet& set : sets) {
-      SetResult result;
-      result.set = &set;
-      const auto parallel = std::min<std::size_t>(set.paths.size(), static_cast<std::size_t>(processors));
-      result.limitRate = rawRate * static_cast<double>(parallel);
-      WarmCache(set);
-      for (int repeat = 0; repeat < kRepeats; ++repeat) {
-        RunFigures figures;
-        if (!RunOnce(set, probe, figures)) return 1;
-        result.runs.push_back(figures);
-      }
-      PrintRuns(result);
-      results.push_back(result);
-    }
-  }
-  ResetRuns();
-  PrintTable(results, rawRate, allCoresRate, processors);
-  if (sets.front().name != "A") return 0;
-
-  std::vector<CloseFigures> closes;
-  for (int repeat = 0; repeat < kRepeats; ++repeat) {
-    closes.push_back(TimeCloseHalfway(sets[0]));
-    if (!closes.back().measured) {
-      std::fprintf(stderr, "close timing: the program did not start or did not end\n");
-      return 1;
-    }
-  }
-
-  std::vector<double> ratios;
-  for (const CloseFigures& close : closes) ratios.push_back(close.requestToEnd / close.hashingLeft);
-  const double ratio = Median(ratios);
-  for (const CloseFigures& close : closes) {
-    if (close.requestToEnd / close.hashingLeft != ratio) continue;
-    std::printf("\nclose halfway through A (real md5check.exe, median of %d): requested at %.0f%% done, "
-                "process ended after %.3f s; hashing left %.3f s; ratio %.2f; longest answer meanwhile %.0f ms\n",
-                kRepeats, close.doneFraction * 100.0, close.requestToEnd, close.hashingLeft, ratio,
-                close.longestAnswerMs);
-    break;
-  }
-  return 0;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "verify" && argc == 3) return Verify(argv[2]);
+  if (mode == "drop" && argc == 4) return Drop(argv[2], argv[3]);
+  if (mode == "close" && argc == 3) return CloseHalfway(argv[2]);
+  std::fprintf(stderr, "usage: program_bench verify|close <set folder> | program_bench drop <set folder> <run folder>\n");
+  return 2;
 }

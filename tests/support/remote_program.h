@@ -23,6 +23,7 @@ class RemoteProgram {
   bool Started() const { return window_ != nullptr; }
   HWND Window() const { return window_; }
   HWND List() const { return list_; }
+  HANDLE Process() const { return process_.hProcess; }
   HWND ChildWithCaption(const char* caption) const;
 
   int RowCount() const;

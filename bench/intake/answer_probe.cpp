@@ -1,4 +1,4 @@
-#include "bench/program/answer_probe.h"
+#include "bench/intake/answer_probe.h"
 
 #include <psapi.h>
 
