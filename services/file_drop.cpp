@@ -1,9 +1,10 @@
 #include "services/file_drop.h"
 
 #include <ole2.h>
-#include <shellapi.h>
+#include <shlobj.h>  // DROPFILES
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,17 +16,47 @@ constexpr char kPathSeparator[] = "\r\n";
 
 FORMATETC FileDropFormat() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
-// The paths of a CF_HDROP block: one alone, or each followed by CR LF.
-// Taken wide and converted here: DragQueryFileA converts with best fit,
-// which can turn a name the code page lacks into another file's name.
-Text DropText(HDROP drop) {
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+// The names of a DROPFILES block, each NUL-ended, the list ended by an
+// empty one; nothing is read past the block, even when it lacks its end.
+template <typename Char>
+std::vector<std::basic_string<Char>> DroppedNames(const char* first, const char* blockEnd) {
+  std::vector<std::basic_string<Char>> names;
+  const auto* at = reinterpret_cast<const Char*>(first);
+  const auto* end = at + (blockEnd - first) / static_cast<std::ptrdiff_t>(sizeof(Char));
+  while (at < end && *at != 0) {
+    const Char* start = at;
+    while (at < end && *at != 0) ++at;
+    if (at == end) break;  // a name without its NUL is no name
+    names.emplace_back(start, at);
+    ++at;
+  }
+  return names;
+}
+
+// The paths of a CF_HDROP block, read in one pass (DragQueryFile scans the
+// block from its start for every index: seconds for 10,000 paths under
+// Wine): one alone, or each followed by CR LF. Wide names are converted
+// here: DragQueryFileA converts with best fit, which can turn a name the
+// code page lacks into another file's name.
+Text DropText(HGLOBAL block) {
+  const SIZE_T size = GlobalSize(block);
+  const auto* header = static_cast<const DROPFILES*>(GlobalLock(block));
+  if (header == nullptr) return Text();
+  std::vector<std::string> paths;
+  if (size >= sizeof(DROPFILES) && header->pFiles >= sizeof(DROPFILES) && header->pFiles < size) {
+    const char* base = reinterpret_cast<const char*>(header);
+    if (header->fWide) {
+      for (const std::wstring& name : DroppedNames<wchar_t>(base + header->pFiles, base + size))
+        paths.push_back(AnsiPathOf(name).Bytes());
+    } else {
+      paths = DroppedNames<char>(base + header->pFiles, base + size);
+    }
+  }
+  GlobalUnlock(block);
   std::string text;
-  for (UINT i = 0; i < count; ++i) {
-    std::vector<wchar_t> path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-    DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size()));
-    text += AnsiPathOf(path.data()).Bytes();
-    if (count > 1) text += kPathSeparator;
+  for (const std::string& path : paths) {
+    text += path;
+    if (paths.size() > 1) text += kPathSeparator;
   }
   return Text(text);
 }
@@ -75,7 +106,7 @@ class FileDropTarget final : public IDropTarget {
     if (data->GetData(&format, &medium) != S_OK) return S_OK;
     Text dropText;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
-      dropText = DropText(static_cast<HDROP>(medium.hGlobal));
+      dropText = DropText(medium.hGlobal);
     }
     ReleaseStgMedium(&medium);
     // A drop without paths (Wine counts an empty file list as one empty

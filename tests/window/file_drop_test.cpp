@@ -91,6 +91,15 @@ TEST_F(FileDrop, TextDropsAreRefusedAndEmptyFileDropsTakeNothingButArrive) {
   EXPECT_EQ(DragAndDrop(noFiles), static_cast<DWORD>(DROPEFFECT_NONE));
   ASSERT_EQ(drops.size(), 1u);
   EXPECT_EQ(drops[0], "");
+
+  // A block whose names would start past its end: nothing is read there.
+  HGLOBAL broken = MakeDrop({"C:\\a.txt"}, false);
+  static_cast<DROPFILES*>(GlobalLock(broken))->pFiles = 1u << 30;
+  GlobalUnlock(broken);
+  DataObject brokenData(CF_HDROP, broken);
+  DragAndDrop(brokenData);
+  ASSERT_EQ(drops.size(), 2u);
+  EXPECT_EQ(drops[1], "");
 }
 
 TEST_F(FileDrop, TheWholeWindowIsRegisteredOnceAndFreedWithIt) {
