@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/texts.h"
 #include "services/text_ops.h"
 
 namespace {
@@ -22,10 +23,6 @@ struct ListReading {
 };
 
 bool StartsWith(const std::string& bytes, const char* prefix) { return bytes.rfind(prefix, 0) == 0; }
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 // md5.ini's reading: splitting drops a trailing "=", so "a=b=" also gives
 // two parts; only a line that the two parts rebuild has exactly one "=".
@@ -77,10 +74,10 @@ bool ReadMd5sumLine(const std::string& line, const ListReading& list, DigestList
   if (line.size() <= kMd5sumNameStart || line[kDigestDigits] != ' ') return false;
   const char mode = line[kDigestDigits + 1];
   if (mode != ' ' && mode != '*') return false;
-  for (std::size_t i = 0; i < kDigestDigits; ++i)
-    if (!IsHexDigit(line[i])) return false;
+  const Text digest(line.substr(0, kDigestDigits));
+  if (!IsDigestDigits(digest)) return false;
   const std::string name = WithBackslashes(line.substr(kMd5sumNameStart), list.utf8);
-  *entry = EntryFor(AnsiName(name, list), ToUpper(Text(line.substr(0, kDigestDigits))), list);
+  *entry = EntryFor(AnsiName(name, list), ToUpper(digest), list);
   return true;
 }
 
@@ -150,4 +147,16 @@ std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Te
   const Text text = ToText(content);
   const ListReading list{directory, StartsWith(text.Bytes(), kUtf8Mark), fromUtf8};
   return kind == DigestListKind::kIni ? ParseIni(text, list) : ParseMd5sum(text, list);
+}
+
+bool IsDigestDigits(const Text& text) {
+  const std::string& bytes = text.Bytes();
+  if (bytes.size() != kDigestDigits) return false;
+  for (const char c : bytes)
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
+  return true;
+}
+
+bool IsMd5IniName(const Text& fileName) {
+  return CompareTexts(ToLower(fileName), Text(texts::kDigestListName)) == 0;
 }

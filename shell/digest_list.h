@@ -37,3 +37,9 @@ using Utf8NameConverter = bool (*)(const Text& utf8, Text* ansi);
 std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory,
                                              DigestListKind kind = DigestListKind::kIni,
                                              Utf8NameConverter fromUtf8 = nullptr);
+
+// 32 hexadecimal digits, either case: an MD5 digest as a list or a cell
+// holds it.
+bool IsDigestDigits(const Text& text);
+// A list file named md5.ini, in any case, keeps md5.ini's reading (kIni).
+bool IsMd5IniName(const Text& fileName);

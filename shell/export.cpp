@@ -11,11 +11,10 @@
 #include "services/files.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "shell/digest_list.h"
 #include "shell/handlers.h"
 
 namespace {
-
-constexpr std::int32_t kDigestDigits = 32;
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -44,13 +43,6 @@ Text ListedName(const Text& path, const Text& exportFolder) {
   return Text(path.Bytes().substr(exportFolder.Bytes().size() + 1));
 }
 
-bool IsDigest(const Text& cell) {
-  if (cell.Length() != kDigestDigits) return false;
-  for (const char c : cell.Bytes())
-    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))) return false;
-  return true;
-}
-
 std::string DigestListLine(const Text& name, const Text& digestCell) {
   return name.Bytes() + "=" + digestCell.Bytes() + "\r\n";
 }
@@ -69,7 +61,7 @@ std::string WithSlashes(const Text& name) {
 // A row without a digest becomes a comment, which md5sum -c and this
 // program's reading both skip, instead of a line neither accepts.
 std::string Md5sumLine(const Text& name, const Text& digestCell) {
-  if (!IsDigest(digestCell)) return "# " + digestCell.Bytes() + " *" + WithSlashes(name) + "\r\n";
+  if (!IsDigestDigits(digestCell)) return "# " + digestCell.Bytes() + " *" + WithSlashes(name) + "\r\n";
   return ToLower(digestCell).Bytes() + " *" + WithSlashes(name) + "\r\n";
 }
 

@@ -19,11 +19,6 @@ namespace {
 
 constexpr std::int32_t kRunDelayMs = 1;
 
-// Any file named md5.ini keeps md5.ini's reading, whatever the case.
-bool IsMd5IniName(const Text& name) {
-  return CompareTexts(ToLower(name), texts::kDigestListName) == 0;
-}
-
 // The new rows are shown at once rather than at the next application.
 void StartPooledRunAndShow() {
   StartPooledRun();

@@ -7,29 +7,17 @@
 #include "services/clipboard.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "shell/digest_list.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
 
 namespace {
 
 enum RowCommand : UINT { kCopyDigestCommand = 1, kCopyPathCommand = 2 };
-constexpr std::int32_t kDigestLength = 32;
-
-bool IsHexDigit(unsigned char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-}
-
 // Only a finished digest is copied: the computing text is no digest.
-bool IsDigest(const Text& cell) {
-  if (cell.Length() != kDigestLength) return false;
-  for (std::int32_t i = 0; i < kDigestLength; ++i)
-    if (!IsHexDigit(cell.ByteAt(i))) return false;
-  return true;
-}
-
 Text DigestOfRow(std::int32_t row) {
   const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
-  return IsDigest(digest) ? digest : Text();
+  return IsDigestDigits(digest) ? digest : Text();
 }
 
 // Column 1 shows only the file name while verifying; the row's number

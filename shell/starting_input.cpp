@@ -4,6 +4,7 @@
 #include "app/texts.h"
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"
+#include "shell/digest_list.h"
 #include "shell/handlers.h"
 
 namespace {
@@ -18,9 +19,10 @@ bool IsFolder(const Text& path) {
 // By name, as Explorer's "Open with" sees it; a list that cannot be read
 // then verifies nothing, as md5.ini beside the program does.
 bool IsDigestListPath(const Text& path) {
-  const Text name = ToLower(FileNameOf(path));
-  const bool listName = name == Text(texts::kDigestListName) ||
-                        RightPart(name, TextLength(Text(kMd5ListExtension))) == Text(kMd5ListExtension);
+  const Text name = FileNameOf(path);
+  const bool listName =
+      IsMd5IniName(name) ||
+      RightPart(ToLower(name), TextLength(Text(kMd5ListExtension))) == Text(kMd5ListExtension);
   return listName && !IsFolder(path);
 }
 
