@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace {
 
 std::wstring WideFromUtf8(const std::string& utf8, bool* valid) {
@@ -19,6 +17,21 @@ std::wstring WideFromUtf8(const std::string& utf8, bool* valid) {
 
 }  // namespace
 
+bool WideToAnsi(const std::wstring& wide, Text* ansi) {
+  *ansi = Text();
+  if (wide.empty()) return true;
+  const int units = static_cast<int>(wide.size());
+  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
+                                        0, "?", nullptr);
+  if (bytes <= 0) return false;
+  std::string converted(static_cast<std::size_t>(bytes), '\0');
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, converted.data(), bytes,
+                      "?", &usedDefault);
+  *ansi = Text(converted);
+  return !usedDefault;
+}
+
 bool Utf8ToAnsi(const Text& utf8, Text* ansi) {
   if (utf8.IsEmpty()) {
     *ansi = Text();
@@ -26,15 +39,6 @@ bool Utf8ToAnsi(const Text& utf8, Text* ansi) {
   }
   bool valid = false;
   const std::wstring wide = WideFromUtf8(utf8.Bytes(), &valid);
-  const int units = static_cast<int>(wide.size());
-  // No best-fit mapping: a look-alike character would name another file.
-  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, nullptr,
-                                        0, "?", nullptr);
-  std::string converted(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-  BOOL usedDefault = FALSE;
-  if (bytes > 0)
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, converted.data(), bytes,
-                        "?", &usedDefault);
-  *ansi = Text(converted);
-  return valid && bytes > 0 && !usedDefault;
+  const bool exact = WideToAnsi(wide, ansi);
+  return valid && !ansi->IsEmpty() && exact;
 }

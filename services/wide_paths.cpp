@@ -4,34 +4,15 @@
 
 #include <optional>
 
+#include "services/code_page.h"
+
 namespace {
 
-// Best-fit mapping would turn a missing character into a look-alike ("a"
-// for "ä") and so name another file; without it the default character
-// stands in and the conversion reports it.
+// The exact ANSI form, or none when some character has no counterpart.
 std::optional<Text> ExactAnsiOf(const std::wstring& wide) {
-  if (wide.empty()) return Text();
-  const int size = static_cast<int>(wide.size());
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return std::nullopt;
-  std::string ansi(static_cast<std::size_t>(bytes), '\0');
-  BOOL lossy = FALSE;
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, ansi.data(), bytes, nullptr,
-                      &lossy);
-  if (lossy) return std::nullopt;
-  return Text(ansi);
-}
-
-Text LossyAnsiOf(const std::wstring& wide) {
-  const int size = static_cast<int>(wide.size());
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return Text();
-  std::string ansi(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, ansi.data(), bytes, nullptr,
-                      nullptr);
-  return Text(ansi);
+  Text ansi;
+  if (!WideToAnsi(wide, &ansi)) return std::nullopt;
+  return ansi;
 }
 
 std::wstring ShortPathOf(const std::wstring& path) {
@@ -61,5 +42,7 @@ Text AnsiPathOf(const std::wstring& path) {
   if (!shortPath.empty()) {
     if (std::optional<Text> exact = ExactAnsiOf(shortPath)) return *exact;
   }
-  return LossyAnsiOf(path);
+  Text lossy;
+  WideToAnsi(path, &lossy);
+  return lossy;
 }
