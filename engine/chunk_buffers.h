@@ -53,7 +53,6 @@ class ChunkBuffers {
 
   std::int32_t Limit() const { return limit_; }
   std::int32_t PeakInUse();
-  std::int32_t ChunkSize() const { return chunkSize_; }
 
  private:
   friend class ChunkLease;

@@ -98,9 +98,9 @@ LRESULT OnCustomDraw(const NMLVCUSTOMDRAW& draw) {
   }
 }
 
-Text CellText(const LVITEMA& item) {
+Text CellText(std::int32_t row, std::int32_t column) {
   if (cellTextSource == nullptr) return Text();
-  return cellTextSource(item.iItem, item.iSubItem);
+  return cellTextSource(row, column);
 }
 
 // The text goes into the buffer the asker gave, cut to its size, so it
@@ -108,7 +108,7 @@ Text CellText(const LVITEMA& item) {
 void AnswerCellText(NMLVDISPINFOA& info) {
   if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0)
     return;
-  const Text text = CellText(info.item);
+  const Text text = CellText(info.item.iItem, info.item.iSubItem);
   const auto length = std::min<std::size_t>(static_cast<std::size_t>(text.Length()),
                                             static_cast<std::size_t>(info.item.cchTextMax - 1));
   std::memcpy(info.item.pszText, text.CStr(), length);
@@ -120,10 +120,7 @@ void AnswerCellText(NMLVDISPINFOA& info) {
 void AnswerCellTextWide(NMLVDISPINFOW& info) {
   if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0)
     return;
-  LVITEMA asked{};
-  asked.iItem = info.item.iItem;
-  asked.iSubItem = info.item.iSubItem;
-  const Text text = CellText(asked);
+  const Text text = CellText(info.item.iItem, info.item.iSubItem);
   const int written = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), info.item.pszText,
                                           info.item.cchTextMax - 1);
   info.item.pszText[std::max(written, 0)] = L'\0';
