@@ -11,9 +11,15 @@
 
 namespace {
 
-constexpr std::int64_t kLargeSize = 256 * 1024 * 1024;
-constexpr int kLargeFiles = 4;  // as many as the workers of a 2-processor machine
+constexpr std::int64_t kLargeBytesInAll = 1024LL * 1024 * 1024;
 constexpr DWORD kRunTimeoutMs = 180000;
+
+// One large file per worker of the program, so the last two rows queue.
+int LargeFileCount() {
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  return static_cast<int>(system.dwNumberOfProcessors) * 2;
+}
 
 bool IsDigest(const std::string& text) { return text.size() == 32; }
 
@@ -21,18 +27,19 @@ class CloseTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new TempFolder();
+    rows_ = LargeFileCount() + 2;
     std::string list;
-    for (int i = 0; i < kLargeFiles; ++i) {
-      const std::string name = "large" + std::to_string(i) + ".bin";
-      WriteTestFile(folder_->Join(name), kLargeSize, 500 + i);
+    const auto add = [&](const std::string& name, std::int64_t size, int seed) {
+      WriteTestFile(folder_->Join(name), size, seed);
       list += name + "=" + ReferenceMd5OfFile(folder_->Join(name)) + "\r\n";
-    }
-    // Small files queue behind the large ones and finish while others run.
-    for (int i = 0; i < 2; ++i) {
-      const std::string name = "small" + std::to_string(i) + ".bin";
-      WriteTestFile(folder_->Join(name), 1 << 20, 600 + i);
-      list += name + "=" + ReferenceMd5OfFile(folder_->Join(name)) + "\r\n";
-    }
+    };
+    for (int i = 0; i < LargeFileCount(); ++i)
+      add("large" + std::to_string(i) + ".bin", kLargeBytesInAll / LargeFileCount(), 500 + i);
+    // Two files queue behind the large ones. The small one is done long
+    // before the tail one, so its digest is on screen for a while before
+    // the program may end.
+    add("queued-small.bin", 1 << 20, 600);
+    add("queued-tail.bin", 128 << 20, 601);
     WriteTextFile(folder_->Join("md5.ini"), list);
     for (const std::string& name : ListFolder(folder_->Path()))
       prints_[name] = FingerprintOf(folder_->Join(name));
@@ -48,17 +55,19 @@ class CloseTest : public ::testing::Test {
     }
   }
 
+  static int rows_;
   static TempFolder* folder_;
   static std::map<std::string, FileFingerprint> prints_;
 };
 
+int CloseTest::rows_ = 0;
 TempFolder* CloseTest::folder_ = nullptr;
 std::map<std::string, FileFingerprint> CloseTest::prints_;
 
 TEST_F(CloseTest, CloseWaitsForQueuedFilesWithTheWindowAnswering) {
   RemoteProgram program(folder_->Path());
   ASSERT_TRUE(program.Started());
-  ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == 6 && !program.Cell(0, 4).empty(); },
+  ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == rows_ && !program.Cell(0, 4).empty(); },
                               kRunTimeoutMs));
   program.RequestClose();
   bool queuedFinished = false;
@@ -66,9 +75,8 @@ TEST_F(CloseTest, CloseWaitsForQueuedFilesWithTheWindowAnswering) {
   bool sawFailure = false;
   while (!program.Exited()) {
     if (!program.Answers(2000) && !program.Exited()) alwaysAnswered = false;
-    for (int row = 4; row < 6; ++row)
-      if (IsDigest(program.Cell(row, 3))) queuedFinished = true;
-    for (int row = 0; row < 6; ++row)
+    if (IsDigest(program.Cell(rows_ - 2, 3))) queuedFinished = true;
+    for (int row = 0; row < rows_; ++row)
       if (program.Cell(row, 2) == texts::kDigestFailed) sawFailure = true;
     Sleep(10);
   }
@@ -81,7 +89,7 @@ TEST_F(CloseTest, CloseWaitsForQueuedFilesWithTheWindowAnswering) {
 TEST_F(CloseTest, SecondCloseDuringTheWaitEndsAtOnce) {
   RemoteProgram program(folder_->Path());
   ASSERT_TRUE(program.Started());
-  ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == 6 && !program.Cell(0, 4).empty(); },
+  ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == rows_ && !program.Cell(0, 4).empty(); },
                               kRunTimeoutMs));
   program.RequestClose();
   Sleep(50);
@@ -89,7 +97,7 @@ TEST_F(CloseTest, SecondCloseDuringTheWaitEndsAtOnce) {
   int unfinished = -1;  // -1: ended before a single look
   while (!program.Exited()) {
     int open = 0;
-    for (int row = 0; row < 6; ++row)
+    for (int row = 0; row < rows_; ++row)
       if (!IsDigest(program.Cell(row, 3))) ++open;
     if (!program.Exited()) unfinished = open;
     Sleep(10);
