@@ -48,6 +48,8 @@ std::atomic<std::uint32_t> currentGeneration{0};
 std::atomic<std::int32_t> barPosition{kNoBarChange};
 std::atomic<std::int32_t> openFiles{0};
 std::atomic<std::int32_t> peakOpenFiles{0};
+std::atomic<HWND> settledNoticeWindow{nullptr};
+std::atomic<UINT> settledNoticeMessage{0};
 
 // Never destroyed: a worker still running while the process exits must
 // not find it gone.
@@ -145,6 +147,22 @@ bool HashChunksReadingAhead(HANDLE file, RunRows& rows, std::int32_t row, std::i
   return done == size;  // less: stopped or cut short; more: the file grew
 }
 
+std::int32_t ProcessorCount() {
+  static const std::int32_t processors = [] {
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    return static_cast<std::int32_t>(system.dwNumberOfProcessors);
+  }();
+  return processors;
+}
+
+// Reading ahead pays only where a processor would otherwise idle: with as
+// many files left as processors, other files' hashing already fills the
+// time a read takes, and a reader thread per file only competes with it.
+bool ShouldReadAhead(const RunRows& rows, std::int64_t size) {
+  return size > kChunkSize && rows.Unsettled() < ProcessorCount();
+}
+
 // Reads and hashes the whole file; true only when exactly the size taken
 // at the start went through MD5.
 bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
@@ -155,7 +173,7 @@ bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32
   }
   ChunkLease chunk = Chunks().Take();
   if (!chunk) return false;
-  if (size > kChunkSize) {
+  if (ShouldReadAhead(rows, size)) {
     ChunkLease ahead = Chunks().TryTake();
     if (ahead) return HashChunksReadingAhead(file, rows, row, size, hasher, chunk.Buffer(), ahead.Buffer());
   }
@@ -173,11 +191,22 @@ void CountFinishedFile(std::uint32_t generation, bool success) {
   if (completedCount == label.total) completedCount = 0;
 }
 
+// Posted, never sent: the worker does not wait for the window.
+void NoticeRunSettled(std::uint32_t generation) {
+  const HWND window = settledNoticeWindow.load();
+  if (window != nullptr) PostMessageA(window, settledNoticeMessage.load(), generation, 0);
+}
+
+void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest) {
+  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row);
+  CountFinishedFile(rows.Generation(), success);
+  if (last) NoticeRunSettled(rows.Generation());
+}
+
 void DigestRow(RunRows& rows, std::int32_t row) {
   const std::uint32_t generation = rows.Generation();
   if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
-    rows.Fail(row);
-    CountFinishedFile(generation, false);
+    SettleRow(rows, row, false, Text());
     return;
   }
   const FileReader reader;
@@ -192,13 +221,7 @@ void DigestRow(RunRows& rows, std::int32_t row) {
   if (!IsCurrentRun(generation)) return;  // a newer run shows other rows
   // Without the system's MD5 there is no digest text: that is no success.
   const Text digest = hasher.GetDigestText();
-  success = success && !digest.IsEmpty();
-  if (success) {
-    rows.Finish(row, ToUpper(digest));
-  } else {
-    rows.Fail(row);
-  }
-  CountFinishedFile(generation, success);
+  SettleRow(rows, row, success && !digest.IsEmpty(), digest);
 }
 
 }  // namespace
@@ -239,6 +262,11 @@ void DigestFile(std::uint32_t generation, std::uint32_t) {
 }
 
 void RequestStop() { stopRequested.store(1); }
+
+void NotifyWhenRunSettles(HWND window, UINT message) {
+  settledNoticeMessage.store(message);
+  settledNoticeWindow.store(window);
+}
 
 std::shared_ptr<RunRows> CurrentRunRows() {
   std::lock_guard<std::mutex> hold(Shared().lock);

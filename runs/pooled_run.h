@@ -13,6 +13,8 @@
 // next chunk and count nothing. stopRequested is checked before every chunk.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <memory>
 
@@ -29,6 +31,9 @@ void StartPooledRun();
 // The work routine: (run generation, unused).
 void DigestFile(std::uint32_t generation, std::uint32_t unused);
 void RequestStop();
+// Once every row of a run is done or failed, (message, run generation, 0)
+// is posted to the window, so the end shows without waiting for a timer.
+void NotifyWhenRunSettles(HWND window, UINT message);
 
 // The rows of the latest run (null before the first). Any thread.
 std::shared_ptr<RunRows> CurrentRunRows();

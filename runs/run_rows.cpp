@@ -42,8 +42,8 @@ void RunRows::Progress(std::int32_t row, std::int64_t done) {
   NoteChanged(row);
 }
 
-void RunRows::Finish(std::int32_t row, const Text& upperDigest) {
-  if (!Has(row)) return;
+bool RunRows::Finish(std::int32_t row, const Text& upperDigest) {
+  if (!Has(row)) return false;
   Row& state = rows_[static_cast<std::size_t>(row)];
   const std::size_t digits = std::min<std::size_t>(static_cast<std::size_t>(upperDigest.Length()),
                                                    kDigestDigits);
@@ -54,13 +54,17 @@ void RunRows::Finish(std::int32_t row, const Text& upperDigest) {
     finished_.push_back(row);
   }
   NoteChanged(row);
+  return Settle();
 }
 
-void RunRows::Fail(std::int32_t row) {
-  if (!Has(row)) return;
+bool RunRows::Fail(std::int32_t row) {
+  if (!Has(row)) return false;
   SetPhase(rows_[static_cast<std::size_t>(row)], RowPhase::kFailed);
   NoteChanged(row);
+  return Settle();
 }
+
+bool RunRows::Settle() { return settled_.fetch_add(1, std::memory_order_acq_rel) + 1 == count_; }
 
 RowSnapshot RunRows::Read(std::int32_t row) const {
   RowSnapshot snapshot;

@@ -59,8 +59,11 @@ class RunRows {
   std::int32_t ClaimNext();
   void Start(std::int32_t row, std::int64_t size);
   void Progress(std::int32_t row, std::int64_t done);
-  void Finish(std::int32_t row, const Text& upperDigest);
-  void Fail(std::int32_t row);
+  // Both true when this was the last row of the run to settle.
+  bool Finish(std::int32_t row, const Text& upperDigest);
+  bool Fail(std::int32_t row);
+  // Rows not yet done or failed, the calling worker's own included.
+  std::int32_t Unsettled() const { return count_ - settled_.load(std::memory_order_relaxed); }
 
   // Window thread.
   RowSnapshot Read(std::int32_t row) const;
@@ -84,12 +87,14 @@ class RunRows {
 
   bool Has(std::int32_t row) const { return row >= 0 && row < count_; }
   void SetPhase(Row& row, RowPhase phase);
+  bool Settle();
   void NoteChanged(std::int32_t row);
 
   const std::uint32_t generation_;
   const std::int32_t count_;
   std::unique_ptr<Row[]> rows_;
   std::atomic<std::int32_t> nextRow_{0};
+  std::atomic<std::int32_t> settled_{0};
   std::mutex listsLock_;
   std::vector<std::int32_t> changed_;
   std::vector<std::int32_t> finished_;

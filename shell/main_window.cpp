@@ -227,6 +227,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CLOSE:
       OnClose(window);
       return 0;
+    case kRunSettledMessage:
+      Run(events.runSettled);
+      return 0;
     case WM_DESTROY:
       OnDestroy(window);
       return 0;

@@ -7,6 +7,7 @@
 #include "app/globals.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
+#include "runs/pooled_run.h"
 #include "services/file_drop.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
@@ -53,6 +54,7 @@ void InitialiseMainWindow() {
   SetCellColors();
   InstallCellDrawing();
   StartApplyingRunChanges(WindowHandleOf(mainWindow));
+  NotifyWhenRunSettles(WindowHandleOf(mainWindow), kRunSettledMessage);
   RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
   TakeStartingInput();
 }

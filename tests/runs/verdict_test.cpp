@@ -126,6 +126,37 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
   EXPECT_EQ(FingerprintOf(dropped), droppedBefore);
 }
 
+// The last verdicts and the label's final count show when the run ends,
+// not at the next tick: with both timers stopped, the run's own notice must
+// bring them.
+TEST(VerdictTest, TheEndOfARunShowsWithoutATimer) {
+  const HWND window = StartProgramWindow();
+  ResetRuns();
+  TempFolder folder;
+  for (int i = 0; i < 2; ++i) {
+    const std::string path = folder.Join("listed" + std::to_string(i) + ".txt");
+    WriteTextFile(path, "listed " + std::to_string(i));
+    filePaths.Append(Text(path.c_str()));
+    expectedDigests.Append(Text(ReferenceMd5OfFile(path).c_str()));
+  }
+  filePaths.Append(Text(folder.Join("missing.txt").c_str()));
+  expectedDigests.Append("900150983CD24FB0D6963F7D28E17F72");
+  KillTimer(window, kClockTimerId);
+  KillTimer(window, kApplyTimerId);
+  ClickButton(按钮_线程池获取);
+  const bool shown = PumpUntil([] {
+    const auto rows = ReadRows();
+    return rows.size() == 3 && rows[0].cell[4] == texts::kVerified &&
+           rows[1].cell[4] == texts::kVerified && rows[2].cell[2] == texts::kDigestFailed;
+  }, 20000);
+  const std::string label = LabelText();
+  SetTimer(window, kClockTimerId, kClockIntervalMs, nullptr);
+  StartApplyingRunChanges(window);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(label, std::string(texts::kTotalCount) + "3" + texts::kArrow + "2");
+  ResetRuns();
+}
+
 // A list far longer than the workers: each file is opened by the worker
 // that hashes it, so no more files are open at once than there are workers,
 // whatever the length of the list.
