@@ -147,15 +147,6 @@ bool HashChunksReadingAhead(HANDLE file, RunRows& rows, std::int32_t row, std::i
   return done == size;  // less: stopped or cut short; more: the file grew
 }
 
-std::int32_t ProcessorCount() {
-  static const std::int32_t processors = [] {
-    SYSTEM_INFO system{};
-    GetSystemInfo(&system);
-    return static_cast<std::int32_t>(system.dwNumberOfProcessors);
-  }();
-  return processors;
-}
-
 // Reading ahead pays only where a processor would otherwise idle: with as
 // many files left as processors, other files' hashing already fills the
 // time a read takes, and a reader thread per file only competes with it.

@@ -13,4 +13,6 @@ extern FileList expectedDigests;  // md5.ini digests, index-parallel to filePath
 extern std::atomic<std::int32_t> stopRequested;  // 0 or 1; written by the window thread
 extern std::int32_t completedCount;              // guarded by the run's count lock
 extern std::int32_t workerThreadCount;
+// The machine's processors, as the system reports them; asked once.
+std::int32_t ProcessorCount();
 extern CompletionPortPool* workerPool;

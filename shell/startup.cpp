@@ -22,11 +22,8 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kRed = 0x0000FF;  // RGB(255, 0, 0)
 
 void SetWorkerThreadCount() {
-  SYSTEM_INFO system{};
-  GetSystemInfo(&system);
   workerThreadCount =
-      static_cast<std::int32_t>(static_cast<double>(system.dwNumberOfProcessors) *
-                                kWorkersPerProcessor);
+      static_cast<std::int32_t>(static_cast<double>(ProcessorCount()) * kWorkersPerProcessor);
 }
 
 void SetCellColors() {
