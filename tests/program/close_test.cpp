@@ -27,14 +27,15 @@ class CloseTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new TempFolder();
-    rows_ = LargeFileCount() + 2;
+    const int largeFiles = LargeFileCount();
+    rows_ = largeFiles + 2;
     std::string list;
     const auto add = [&](const std::string& name, std::int64_t size, int seed) {
       WriteTestFile(folder_->Join(name), size, seed);
       list += name + "=" + ReferenceMd5OfFile(folder_->Join(name)) + "\r\n";
     };
-    for (int i = 0; i < LargeFileCount(); ++i)
-      add("large" + std::to_string(i) + ".bin", kLargeBytesInAll / LargeFileCount(), 500 + i);
+    for (int i = 0; i < largeFiles; ++i)
+      add("large" + std::to_string(i) + ".bin", kLargeBytesInAll / largeFiles, 500 + i);
     // Two files queue behind the large ones. The small one is done long
     // before the tail one, so its digest is on screen for a while before
     // the program may end.
