@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 
 #include "tests/engine/temp_folder.h"
@@ -42,7 +43,35 @@ TEST(Md5Hasher, MatchesTheRfc1321TestSuiteInLowerCase) {
   };
   for (const auto& entry : suite) {
     EXPECT_EQ(DigestInOnePass(BufferOf(entry.message)), Text(entry.digest)) << '"' << entry.message << '"';
+    std::string upper = entry.digest;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(ReferenceMd5(entry.message), upper) << "the tests' reference, \"" << entry.message << '"';
   }
+}
+
+// The tests' reference agrees with coreutils across block and padding edges.
+TEST(Md5Hasher, TheTestsReferenceAgreesWithMd5sum) {
+  TempFolder folder;
+  const std::vector<std::uint8_t> bytes = PatternBytes(1000003);
+  std::string names;
+  for (std::size_t length : {55u, 56u, 63u, 64u, 65u, 119u, 120u, 1000003u}) {
+    std::string name = std::to_string(length);
+    name.insert(name.begin(), 'p');
+    WriteBytes(folder, name, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + length));
+    names += " " + name;
+  }
+  std::string listed;
+  ASSERT_EQ(RunHostMd5sum(folder.Path(), names, &listed), 0);
+  for (std::size_t at = 0; at < listed.size();) {
+    const std::size_t end = listed.find('\n', at);
+    const std::string line = listed.substr(at, end - at);
+    at = end == std::string::npos ? listed.size() : end + 1;
+    if (line.size() < 35) continue;
+    std::string hex = line.substr(0, 32);
+    for (char& c : hex) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(ReferenceMd5OfFile(folder.Join(line.substr(34))), hex) << line;
+  }
+  EXPECT_NE(listed.find("p1000003"), std::string::npos);
 }
 
 TEST(Md5Hasher, EmptyBuffersAndPiecesChangeNothing) {

@@ -1,6 +1,6 @@
 #include "tests/support/test_files.h"
 
-#include <wincrypt.h>
+#include "tests/support/reference_md5.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -50,36 +50,6 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-class Md5Reference {
- public:
-  Md5Reference() {
-    CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
-    CryptCreateHash(provider_, CALG_MD5, 0, 0, &hash_);
-  }
-  ~Md5Reference() {
-    if (hash_) CryptDestroyHash(hash_);
-    if (provider_) CryptReleaseContext(provider_, 0);
-  }
-  void Add(const void* data, DWORD length) {
-    CryptHashData(hash_, static_cast<const BYTE*>(data), length, 0);
-  }
-  std::string Hex() {
-    BYTE digest[16];
-    DWORD length = sizeof digest;
-    CryptGetHashParam(hash_, HP_HASHVAL, digest, &length, 0);
-    std::string hex;
-    char two[3];
-    for (BYTE b : digest) {
-      std::snprintf(two, sizeof two, "%02X", b);
-      hex += two;
-    }
-    return hex;
-  }
-
- private:
-  HCRYPTPROV provider_ = 0;
-  HCRYPTHASH hash_ = 0;
-};
 
 }  // namespace
 
@@ -165,8 +135,8 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 std::string ReferenceMd5(const std::string& bytes) {
-  Md5Reference md5;
-  md5.Add(bytes.data(), static_cast<DWORD>(bytes.size()));
+  ReferenceMd5Stream md5;
+  md5.Add(bytes.data(), bytes.size());
   return md5.Hex();
 }
 
@@ -174,7 +144,7 @@ std::string ReferenceMd5OfFile(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
-  Md5Reference md5;
+  ReferenceMd5Stream md5;
   std::vector<char> block(1 << 20);
   DWORD got = 0;
   while (ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0)

@@ -1,6 +1,6 @@
 // Test data: a private temp folder, files of known content, digests taken
-// with the system's CryptoAPI (independent of the program's cryptdll path),
-// and fingerprints that show whether a file was touched.
+// with the tests' own MD5 (tests/support/reference_md5.h), and fingerprints
+// that show whether a file was touched.
 #pragma once
 
 #include <windows.h>
@@ -27,7 +27,7 @@ class TempFolder {
 void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed = 1);
 void WriteTextFile(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
-// Upper-case MD5 of a file's bytes, computed with CryptoAPI.
+// Upper-case MD5 of a file's bytes, by the tests' own reference.
 std::string ReferenceMd5OfFile(const std::string& path);
 std::string ReferenceMd5(const std::string& bytes);
 
