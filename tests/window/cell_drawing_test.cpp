@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
 #include "services/list_control.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
 #include "services/file_drop.h"
