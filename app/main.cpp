@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "services/command_line.h"
 #include "services/files.h"
 #include "services/message_pump.h"

@@ -1,6 +1,7 @@
 #include "render/cell_colors.h"
 
 WNDPROC previousWindowProc = nullptr;
+HWND drawnList = nullptr;
 COLORREF listTextColor = 0;
 COLORREF listBackColor = 0;
 COLORREF listTextBackColor = 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 extern WNDPROC previousWindowProc;      // the main window's procedure before ours
+extern HWND drawnList;                  // the list whose cells are drawn: 超级列表框
 extern COLORREF listTextColor;          // plain text, unselected row
 extern COLORREF listBackColor;          // cell background, unselected row
 extern COLORREF listTextBackColor;      // plain text, selected row

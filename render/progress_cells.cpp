@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "render/cell_colors.h"
+#include "services/dpi.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
-#include "shell/main_window.h"
 
 CellTextSource cellTextSource = nullptr;
 
@@ -22,6 +22,7 @@ constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       //
 // ellipsis keeps its start, as the list's own centred columns do.
 constexpr UINT kCentredTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 constexpr std::int32_t kCentredColumn = 3;  // the digest, centred like its header
+// At 96 DPI; scaled to the list's DPI.
 constexpr std::int32_t kCellInsetX = 2;
 constexpr std::int32_t kCellInsetY = 1;
 constexpr std::int32_t kBarFrameWidth = 1;
@@ -41,11 +42,27 @@ bool IsRowSelected(HWND list, DWORD_PTR row) {
   return (state & LVIS_SELECTED) != 0;
 }
 
-void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected) {
-  // Frame with the pen and brush the list left in the DC.
+// Frame with the pen and brush the list left in the DC; above 96 DPI a pen
+// of the same colour as wide as the frame's scaled width.
+void DrawBarFrame(HDC dc, const RECT& cell, std::int32_t frameWidth) {
+  if (frameWidth <= kBarFrameWidth) {
+    Rectangle(dc, cell.left, cell.top, cell.right, cell.bottom);
+    return;
+  }
+  LOGPEN current{};
+  GetObjectA(GetCurrentObject(dc, OBJ_PEN), sizeof current, &current);
+  HPEN pen = CreatePen(PS_INSIDEFRAME, frameWidth, current.lopnColor);
+  HGDIOBJ previous = SelectObject(dc, pen);
   Rectangle(dc, cell.left, cell.top, cell.right, cell.bottom);
+  SelectObject(dc, previous);
+  DeleteObject(pen);
+}
+
+void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected, UINT dpi) {
+  const std::int32_t frameWidth = ScaleForDpi(kBarFrameWidth, dpi);
+  DrawBarFrame(dc, cell, frameWidth);
   RECT bar = cell;
-  InsetRect(bar, kBarFrameWidth, kBarFrameWidth);
+  InsetRect(bar, frameWidth, frameWidth);
   const double value = BarValue(text);
   RECT done = bar;
   RECT rest = bar;
@@ -64,7 +81,7 @@ void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected, UINT form
 }
 
 void DrawCell(const NMLVCUSTOMDRAW& draw) {
-  HWND list = WindowHandleOf(超级列表框);
+  HWND list = drawnList;
   const auto row = static_cast<std::int32_t>(draw.nmcd.dwItemSpec);
   const std::int32_t column = draw.iSubItem;
   HDC dc = draw.nmcd.hdc;
@@ -75,9 +92,10 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   // The list leaves an opaque white text background in the DC (Wine does),
   // which would box every text in white over the bars and the selection.
   SetBkMode(dc, TRANSPARENT);
-  InsetRect(cell, kCellInsetX, kCellInsetY);
+  const UINT dpi = DpiOfWindow(list);
+  InsetRect(cell, ScaleForDpi(kCellInsetX, dpi), ScaleForDpi(kCellInsetY, dpi));
   if (RightPart(text, 1) == Text(kProgressMark)) {
-    DrawProgressCell(dc, cell, text, selected);
+    DrawProgressCell(dc, cell, text, selected, dpi);
   } else {
     DrawPlainCell(dc, cell, text, selected,
                   column == kCentredColumn ? kCentredTextFormat : kPlainTextFormat);
@@ -136,7 +154,7 @@ LRESULT OnNotify(LPARAM lParam) {
   // Copied out: the record is read again below as the type its code names.
   NMHDR header{};
   std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof header);
-  if (header.hwndFrom != WindowHandleOf(超级列表框)) return 0;
+  if (header.hwndFrom != drawnList) return 0;
   switch (header.code) {
     case NM_CUSTOMDRAW:
       return OnCustomDraw(*reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam));

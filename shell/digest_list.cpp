@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "services/text_ops.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/file_dialog.h"

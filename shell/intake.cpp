@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "services/text_ops.h"
 #include "shell/handlers.h"
 #include "shell/path_walker.h"

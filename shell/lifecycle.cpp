@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/pooled_run.h"
 #include "services/call_later.h"
 #include "services/code_page.h"

@@ -5,38 +5,31 @@
 #include <windowsx.h>
 
 #include <iterator>
+#include <utility>
 
-#include "app/texts.h"
 #include "services/message_pump.h"
+#include "services/texts.h"
 #include "shell/export.h"
+#include "shell/resource_ids.h"
+#include "shell/window_layout.h"
 
-HWND mainWindow = nullptr;
-HWND 超级列表框 = nullptr;
-HWND 按钮1 = nullptr;
-HWND 按钮_线程池获取 = nullptr;
-HWND 按钮_普通获取 = nullptr;
-HWND 按钮_线程池获取1 = nullptr;
-HWND 标签1 = nullptr;
-HWND 进度条1 = nullptr;
-FileDialogComponent 通用对话框1;
-FileDropComponent 拖放对象1;
+MainWindow theMainWindow;
 
 namespace {
 
 constexpr char kMainWindowClass[] = "md5check.MainWindow";
-constexpr DWORD kMainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Resizable and maximisable; the layout follows the client area.
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 
-// Child geometry in the main window's client area: left, top, width, height.
+// Child geometry at 96 DPI: left, top, width, height. The visible
+// components take their places from LayOutComponents once the window has
+// its size; the hidden buttons stay where they were designed.
 struct ChildPlace {
   int left, top, width, height;
 };
-constexpr ChildPlace kListPlace{0, 1, 776, 399};
-constexpr ChildPlace kExportButtonPlace{632, 367, 88, 32};
 constexpr ChildPlace kPooledRunButtonPlace{256, 144, 100, 24};
 constexpr ChildPlace kPlainRunButtonPlace{32, 388, 100, 24};
-constexpr ChildPlace kStopButtonPlace{240, 412, 100, 24};
-constexpr ChildPlace kLabelPlace{425, 418, 152, 16};
-constexpr ChildPlace kProgressBarPlace{586, 417, 297, 18};
+constexpr ChildPlace kUnplaced{0, 0, 0, 0};
 
 struct ListColumn {
   const char* header;
@@ -71,32 +64,37 @@ constexpr char kExportDefaultExtension[] = "txt";
 // some save dialogs (Wine's) refuse every new file name.
 constexpr DWORD kExportDialogFlags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
 
-MainWindowEvents events;
-
-void Run(void (*handler)()) {
-  if (handler != nullptr) handler();
-}
-
+// The font and sizes of a child follow the main window's DPI.
 HWND CreateChild(HWND parent, const char* windowClass, const char* caption, DWORD style,
-                 DWORD exStyle, const ChildPlace& place, int id) {
-  HWND child = CreateWindowExA(exStyle, windowClass, caption, WS_CHILD | style, place.left,
-                               place.top, place.width, place.height, parent,
+                 DWORD exStyle, const ChildPlace& place, int id, UINT dpi, HFONT font) {
+  HWND child = CreateWindowExA(exStyle, windowClass, caption, WS_CHILD | style,
+                               ScaleForDpi(place.left, dpi), ScaleForDpi(place.top, dpi),
+                               ScaleForDpi(place.width, dpi), ScaleForDpi(place.height, dpi), parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-               FALSE);
+  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;
 }
 
-HWND CreateList(HWND parent) {
-  HWND list = CreateChild(parent, WC_LISTVIEWA, "", kListStyle, WS_EX_CLIENTEDGE, kListPlace,
-                          kIdList);
+// Rows are as high as the blank images; the list keeps the new image list
+// and hands back the one it replaces.
+void SetRowImages(HWND list, UINT dpi) {
+  HIMAGELIST rowHeight =
+      ImageList_Create(kRowImageWidth, ScaleForDpi(kRowImageHeight, dpi), ILC_COLOR, 0, 1);
+  auto previous = reinterpret_cast<HIMAGELIST>(
+      SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowHeight)));
+  if (previous != nullptr) ImageList_Destroy(previous);
+}
+
+HWND CreateList(HWND parent, UINT dpi, HFONT font) {
+  HWND list = CreateChild(parent, WC_LISTVIEWA, "", kListStyle, WS_EX_CLIENTEDGE, kUnplaced,
+                          kIdList, dpi, font);
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
   for (int i = 0; i < static_cast<int>(std::size(kListColumns)); ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kListColumns[i].format;
-    column.cx = kListColumns[i].width;
+    column.cx = ScaleForDpi(kListColumns[i].width, dpi);
     column.pszText = const_cast<char*>(kListColumns[i].header);
     column.iSubItem = i;
     SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
@@ -105,16 +103,18 @@ HWND CreateList(HWND parent) {
   SendMessageA(list, LVM_SETTEXTCOLOR, 0, kListTextColor);
   SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kListTextBackColor);
   SendMessageA(list, LVM_SETBKCOLOR, 0, kListBackColor);
-  // The list destroys its image lists with itself.
-  HIMAGELIST rowHeight = ImageList_Create(kRowImageWidth, kRowImageHeight, ILC_COLOR, 0, 1);
-  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowHeight));
+  SetRowImages(list, dpi);  // the list destroys its image lists with itself
   return list;
 }
 
 HWND CreateButton(HWND parent, const char* caption, bool visible, const ChildPlace& place,
-                  int id) {
+                  int id, UINT dpi, HFONT font) {
   const DWORD style = (visible ? WS_VISIBLE : 0) | WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON;
-  return CreateChild(parent, "BUTTON", caption, style, 0, place, id);
+  return CreateChild(parent, "BUTTON", caption, style, 0, place, id, dpi, font);
+}
+
+void MoveTo(HWND child, const RECT& place) {
+  MoveWindow(child, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
 }
 
 void ResetExportDialog() {
@@ -131,51 +131,113 @@ bool IsCopyKey(const MSG& message) {
          (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0;
 }
 
+}  // namespace
+
 // The message loops ask this before the dialog manager sees a key.
-bool TakeShortcutKey(const MSG& message) {
-  if (!IsCopyKey(message) || events.copyKey == nullptr) return false;
-  events.copyKey();
+bool MainWindow::TakeShortcutKey(const MSG& message) {
+  if (!IsCopyKey(message) || theMainWindow.events_.copyKey == nullptr) return false;
+  theMainWindow.events_.copyKey();
   return true;
 }
 
+void MainWindow::Run(void (*handler)()) const {
+  if (handler != nullptr) handler();
+}
+
 // Builds the ten components in tab order, then runs the created event.
-LRESULT OnCreate(HWND window) {
-  mainWindow = window;
-  超级列表框 = CreateList(window);
-  按钮1 = CreateButton(window, texts::kExportButton, true, kExportButtonPlace, kIdExportButton);
-  // 按钮1 overlaps the list's lower right corner: keep it on top, and the
-  // list clips it out (WS_CLIPSIBLINGS) so repaints never cover it.
-  SetWindowPos(按钮1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  按钮_线程池获取 =
-      CreateButton(window, texts::kPooledRunButton, false, kPooledRunButtonPlace, kIdPooledRunButton);
-  按钮_普通获取 =
-      CreateButton(window, texts::kPlainRunButton, false, kPlainRunButtonPlace, kIdPlainRunButton);
-  按钮_线程池获取1 = CreateButton(window, texts::kStopButton, true, kStopButtonPlace, kIdStopButton);
-  标签1 = CreateChild(window, "STATIC", "", WS_VISIBLE | SS_LEFT, 0, kLabelPlace, kIdLabel);
-  进度条1 = CreateChild(window, PROGRESS_CLASSA, "", WS_VISIBLE | PBS_SMOOTH, WS_EX_STATICEDGE,
-                       kProgressBarPlace, kIdProgressBar);
-  SendMessageA(进度条1, PBM_SETRANGE32, kProgressMinimum, kProgressMaximum);
-  SendMessageA(进度条1, PBM_SETPOS, kProgressMinimum, 0);
+LRESULT MainWindow::OnCreate() {
+  font_ = GuiFont(dpi_);
+  HFONT font = font_.Handle();
+  list = CreateList(window, dpi_, font);
+  exportButton = CreateButton(window, texts::kExportButton, true, kUnplaced, kIdExportButton, dpi_, font);
+  // First in the z-order, so Tab runs along the strip: the list, 停止,
+  // then 导出文件.
+  SetWindowPos(exportButton, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  pooledRunButton = CreateButton(window, texts::kPooledRunButton, false, kPooledRunButtonPlace,
+                                 kIdPooledRunButton, dpi_, font);
+  plainRunButton = CreateButton(window, texts::kPlainRunButton, false, kPlainRunButtonPlace,
+                                kIdPlainRunButton, dpi_, font);
+  stopButton = CreateButton(window, texts::kStopButton, true, kUnplaced, kIdStopButton, dpi_, font);
+  countLabel = CreateChild(window, "STATIC", "", WS_VISIBLE | SS_LEFT, 0, kUnplaced, kIdLabel, dpi_, font);
+  progressBar = CreateChild(window, PROGRESS_CLASSA, "", WS_VISIBLE | PBS_SMOOTH, WS_EX_STATICEDGE,
+                            kUnplaced, kIdProgressBar, dpi_, font);
+  SendMessageA(progressBar, PBM_SETRANGE32, kProgressMinimum, kProgressMaximum);
+  SendMessageA(progressBar, PBM_SETPOS, kProgressMinimum, 0);
+  LayOut();
   SetTimer(window, kClockTimerId, kClockIntervalMs, nullptr);  // 时钟1
   ResetExportDialog();
-  拖放对象1.handler = events.filesDropped;
+  dropTarget.handler = events_.filesDropped;
   SetKeyboardWindow(window, TakeShortcutKey);  // Tab, Shift+Tab, Ctrl+C
-  if (超级列表框 == nullptr || 按钮1 == nullptr || 进度条1 == nullptr) return -1;
-  Run(events.created);
+  if (list == nullptr || exportButton == nullptr || progressBar == nullptr) return -1;
+  Run(events_.created);
   return 0;
 }
 
-void OnCommand(int id, int notification) {
+void MainWindow::LayOut() {
+  RECT client{};
+  GetClientRect(window, &client);
+  if (client.right <= 0 || client.bottom <= 0) return;  // minimised
+  const ComponentPlaces places = LayOutComponents(SIZE{client.right, client.bottom}, dpi_);
+  MoveTo(list, places.list);
+  MoveTo(stopButton, places.stopButton);
+  MoveTo(countLabel, places.countLabel);
+  MoveTo(progressBar, places.progressBar);
+  MoveTo(exportButton, places.exportButton);
+}
+
+// Fonts, row height and column widths for dpi_; the columns keep the
+// widths they have, scaled, so a column the user widened stays wider.
+void MainWindow::ApplyDpi(UINT previousDpi) {
+  GuiFont font(dpi_);
+  for (HWND child : {list, exportButton, pooledRunButton, plainRunButton, stopButton, countLabel,
+                     progressBar}) {
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
+  }
+  font_ = std::move(font);  // the previous font goes once no control uses it
+  SetRowImages(list, dpi_);
+  for (int i = 0; i < static_cast<int>(std::size(kListColumns)); ++i) {
+    const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
+                 MulDiv(width, static_cast<int>(dpi_), static_cast<int>(previousDpi)));
+  }
+  for (HWND hidden : {pooledRunButton, plainRunButton}) {
+    RECT place{};
+    GetWindowRect(hidden, &place);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    for (LONG* edge : {&place.left, &place.top, &place.right, &place.bottom})
+      *edge = MulDiv(*edge, static_cast<int>(dpi_), static_cast<int>(previousDpi));
+    MoveTo(hidden, place);
+  }
+}
+
+// The window moved to a monitor of another DPI: the system suggests the
+// new outer rectangle.
+void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  if (dpi == 0 || dpi == dpi_) return;
+  const UINT previousDpi = dpi_;
+  dpi_ = dpi;
+  ApplyDpi(previousDpi);
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOut();  // also when the size stayed the same
+}
+
+void MainWindow::OnGetMinMaxInfo(MINMAXINFO& limits) const {
+  const SIZE outer = OuterSizeForClient(MinimumClientSize(dpi_), kMainWindowStyle, 0, dpi_);
+  limits.ptMinTrackSize = POINT{outer.cx, outer.cy};
+}
+
+void MainWindow::OnCommand(int id, int notification) {
   if (notification != BN_CLICKED) return;
   switch (id) {
     case kIdExportButton:
-      Run(events.exportClicked);
+      Run(events_.exportClicked);
       break;
     case kIdPooledRunButton:
-      Run(events.pooledRunClicked);
+      Run(events_.pooledRunClicked);
       break;
     case kIdStopButton:
-      Run(events.stopClicked);
+      Run(events_.stopClicked);
       break;
     default:
       break;  // 按钮_普通获取 has no handler
@@ -183,38 +245,47 @@ void OnCommand(int id, int notification) {
 }
 
 // The list hands its right-click (and menu key) on to its parent.
-void OnContextMenu(HWND clicked, LPARAM screenPoint) {
-  if (clicked != 超级列表框 || events.rowMenu == nullptr) return;
-  events.rowMenu(POINT{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)});
+void MainWindow::OnContextMenu(HWND clicked, LPARAM screenPoint) {
+  if (clicked != list || events_.rowMenu == nullptr) return;
+  events_.rowMenu(POINT{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)});
 }
 
-void OnTimer(UINT_PTR timerId) {
-  if (timerId == kClockTimerId) Run(events.tick);
+void MainWindow::OnTimer(UINT_PTR timerId) {
+  if (timerId == kClockTimerId) Run(events_.tick);
 }
 
 // Without a close handler the window closes the ordinary way and ends the
 // message loop.
-void OnClose(HWND window) {
-  if (events.closeRequested != nullptr) {
-    events.closeRequested();
+void MainWindow::OnClose() {
+  if (events_.closeRequested != nullptr) {
+    events_.closeRequested();
   } else {
     DestroyWindow(window);
   }
 }
 
-void OnDestroy(HWND window) {
+void MainWindow::OnDestroy() {
   KillTimer(window, kClockTimerId);
   SetKeyboardWindow(nullptr, nullptr);
-  RevokeFileDrop(拖放对象1);  // OLE wants the registration gone before the window
-  mainWindow = 超级列表框 = 按钮1 = 按钮_线程池获取 = 按钮_普通获取 = 按钮_线程池获取1 = 标签1 =
-      进度条1 = nullptr;
+  RevokeFileDrop(dropTarget);  // OLE wants the registration gone before the window
+  window = list = exportButton = pooledRunButton = plainRunButton = stopButton = countLabel =
+      progressBar = nullptr;
   PostQuitMessage(0);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      return OnCreate(window);
+      return OnCreate();
+    case WM_SIZE:
+      if (list != nullptr) LayOut();
+      return 0;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -225,44 +296,84 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
       return 0;
     case WM_CLOSE:
-      OnClose(window);
+      OnClose();
       return 0;
     case kRunSettledMessage:
-      Run(events.runSettled);
+      Run(events_.runSettled);
       return 0;
     case WM_DESTROY:
-      OnDestroy(window);
+      OnDestroy();
       return 0;
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefWindowProcA(handle, message, wParam, lParam);
   }
 }
 
-bool RegisterMainWindowClass(HINSTANCE instance) {
+// The object arrives with WM_NCCREATE and is kept in the window's user
+// data; messages before it (the first WM_GETMINMAXINFO) get the defaults.
+LRESULT CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->window = window;
+    self->dpi_ = DpiOfWindow(window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return self->OnMessage(window, message, wParam, lParam);
+}
+
+namespace {
+
+HICON ProgramIcon(HINSTANCE instance, int size) {
+  auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(MD5CHECK_ICON), IMAGE_ICON,
+                                            size, size, LR_DEFAULTCOLOR));
+  // Programs without the resources (the tests) show the generic icon.
+  return icon != nullptr ? icon : LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXA windowClass{};
   if (GetClassInfoExA(instance, kMainWindowClass, &windowClass)) return true;
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hIcon = ProgramIcon(instance, GetSystemMetrics(SM_CXICON));
+  windowClass.hIconSm = ProgramIcon(instance, GetSystemMetrics(SM_CXSMICON));
   windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = kMainWindowClass;
   return RegisterClassExA(&windowClass) != 0;
 }
 
+SIZE OpeningSize(UINT dpi) {
+  const SIZE outer{ScaleForDpi(kMainWindowWidth, dpi), 0};
+  const SIZE frame = OuterSizeForClient(SIZE{0, 0}, kMainWindowStyle, 0, dpi);
+  const SIZE client = OpeningClientSize(outer.cx - frame.cx, dpi);
+  return OuterSizeForClient(client, kMainWindowStyle, 0, dpi);
+}
+
 }  // namespace
 
-HWND CreateMainWindow(HINSTANCE instance, const MainWindowEvents& windowEvents) {
-  if (!RegisterMainWindowClass(instance)) return nullptr;
-  events = windowEvents;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight) / 2;
-  HWND window = CreateWindowExA(0, kMainWindowClass, texts::kWindowCaption, kMainWindowStyle, left,
-                                top, kMainWindowWidth, kMainWindowHeight, nullptr, nullptr,
-                                instance, nullptr);
-  if (window == nullptr) return nullptr;
-  ShowWindow(window, SW_SHOWNORMAL);
-  UpdateWindow(window);
-  return window;
+HWND MainWindow::Create(HINSTANCE instance, const MainWindowEvents& windowEvents) {
+  if (!RegisterMainWindowClass(instance, Procedure)) return nullptr;
+  events_ = windowEvents;
+  // Sized for the system DPI, then for the window's own once it exists.
+  const SIZE size = OpeningSize(DpiOfWindow(nullptr));
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+  HWND created = CreateWindowExA(0, kMainWindowClass, texts::kWindowCaption, kMainWindowStyle, left,
+                                 top, size.cx, size.cy, nullptr, nullptr, instance, this);
+  if (created == nullptr) return nullptr;
+  if (dpi_ != DpiOfWindow(nullptr)) {
+    const SIZE own = OpeningSize(dpi_);
+    SetWindowPos(created, nullptr, 0, 0, own.cx, own.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(created, SW_SHOWNORMAL);
+  UpdateWindow(created);
+  return created;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
+  return theMainWindow.Create(instance, events);
 }

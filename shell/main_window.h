@@ -3,13 +3,14 @@
 
 #include <windows.h>
 
+#include "services/dpi.h"
 #include "services/file_dialog.h"
 #include "services/file_drop.h"
 #include "services/text.h"
 
-// Outer size of the main window, frame and title bar included.
+// Outer width of the main window at 96 DPI, frame included; it opens as
+// tall as its components need.
 inline constexpr int kMainWindowWidth = 727;
-inline constexpr int kMainWindowHeight = 429;
 // Control identifiers (WM_COMMAND wParam low word).
 inline constexpr int kIdList = 1001;
 inline constexpr int kIdExportButton = 1002;
@@ -22,17 +23,6 @@ inline constexpr UINT_PTR kClockTimerId = 1;
 // Posted by a worker when a run's last row is done or failed.
 inline constexpr UINT kRunSettledMessage = WM_APP + 2;
 inline constexpr UINT kClockIntervalMs = 400;  // 时钟1
-
-extern HWND mainWindow;
-extern HWND 超级列表框;
-extern HWND 按钮1;
-extern HWND 按钮_线程池获取;
-extern HWND 按钮_普通获取;
-extern HWND 按钮_线程池获取1;
-extern HWND 标签1;
-extern HWND 进度条1;
-extern FileDialogComponent 通用对话框1;
-extern FileDropComponent 拖放对象1;
 
 // The handlers the window's events run, all on the window thread. A null
 // entry leaves that event unhandled (tests wire only what they need).
@@ -50,8 +40,63 @@ struct MainWindowEvents {
   void (*rowMenu)(POINT screenPoint) = nullptr;
 };
 
-// Creates and shows the main window centred on the screen; the created
-// event has run when this returns. Null on failure.
+// The main window: it builds its components, lays them out for its size
+// and DPI, and runs the handlers of MainWindowEvents. One per process.
+class MainWindow {
+ public:
+  // Creates and shows the window centred on the screen; the created event
+  // has run when this returns. Null on failure.
+  HWND Create(HINSTANCE instance, const MainWindowEvents& events);
+  UINT Dpi() const { return dpi_; }
+
+  // The components by role, each beside its name in the design.
+  HWND window = nullptr;
+  HWND list = nullptr;             // 超级列表框
+  HWND exportButton = nullptr;     // 按钮1
+  HWND pooledRunButton = nullptr;  // 按钮_线程池获取, hidden
+  HWND plainRunButton = nullptr;   // 按钮_普通获取, hidden
+  HWND stopButton = nullptr;       // 按钮_线程池获取1
+  HWND countLabel = nullptr;       // 标签1
+  HWND progressBar = nullptr;      // 进度条1
+  FileDialogComponent exportDialog;  // 通用对话框1
+  FileDropComponent dropTarget;      // 拖放对象1
+  // 时钟1 is the window's timer kClockTimerId.
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static bool TakeShortcutKey(const MSG& message);
+  LRESULT OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnCreate();
+  void OnCommand(int id, int notification);
+  void OnContextMenu(HWND clicked, LPARAM screenPoint);
+  void OnTimer(UINT_PTR timerId);
+  void OnClose();
+  void OnDestroy();
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void OnGetMinMaxInfo(MINMAXINFO& limits) const;
+  void LayOut();
+  void ApplyDpi(UINT previousDpi);
+  void Run(void (*handler)()) const;
+
+  MainWindowEvents events_;
+  UINT dpi_ = kDesignDpi;
+  GuiFont font_;
+};
+
+extern MainWindow theMainWindow;
+// The design's names for the main window and its components.
+inline HWND& mainWindow = theMainWindow.window;
+inline HWND& 超级列表框 = theMainWindow.list;
+inline HWND& 按钮1 = theMainWindow.exportButton;
+inline HWND& 按钮_线程池获取 = theMainWindow.pooledRunButton;
+inline HWND& 按钮_普通获取 = theMainWindow.plainRunButton;
+inline HWND& 按钮_线程池获取1 = theMainWindow.stopButton;
+inline HWND& 标签1 = theMainWindow.countLabel;
+inline HWND& 进度条1 = theMainWindow.progressBar;
+inline FileDialogComponent& 通用对话框1 = theMainWindow.exportDialog;
+inline FileDropComponent& 拖放对象1 = theMainWindow.dropTarget;
+
+// theMainWindow.Create.
 HWND CreateMainWindow(HINSTANCE instance, const MainWindowEvents& events);
 
 inline HWND WindowHandleOf(HWND component) { return component; }

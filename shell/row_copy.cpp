@@ -1,8 +1,8 @@
 // Copying a row's digest or path: Ctrl+C and the row menu of 超级列表框.
 #include <windows.h>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/file_row.h"
 #include "services/clipboard.h"
 #include "services/list_control.h"

@@ -1,7 +1,7 @@
 #include "shell/row_texts.h"
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/components.h"

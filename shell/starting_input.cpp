@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"
 #include "shell/digest_list.h"

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "app/globals.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
+#include "runs/globals.h"
 #include "runs/pooled_run.h"
 #include "services/file_drop.h"
 #include "services/list_control.h"
@@ -39,6 +39,7 @@ void SetCellColors() {
 
 void InstallCellDrawing() {
   cellTextSource = ShownCellText;
+  drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
                         reinterpret_cast<LONG_PTR>(MainWindowSubclassProc)));

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "runs/run_rows.h"
 #include "services/text_ops.h"
 #include "shell/handlers.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "bench/intake/answer_probe.h"
 #include "bench/program/bench_clock.h"
 #include "services/call_later.h"

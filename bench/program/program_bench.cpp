@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "bench/program/bench_clock.h"
 #include "bench/program/column_reader.h"
 #include "bench/program/open_files.h"

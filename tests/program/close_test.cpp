@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/test_files.h"
 

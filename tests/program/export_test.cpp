@@ -1,7 +1,7 @@
 // The export button of the real program, through the real save dialog.
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/test_files.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "runs/pooled_run.h"
 #include "services/files.h"
 #include "tests/reliability/reliability_support.h"

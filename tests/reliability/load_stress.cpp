@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "services/files.h"
 #include "services/list_control.h"
 #include "shell/main_window.h"

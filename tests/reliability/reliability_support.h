@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "tests/support/test_files.h"
 
 namespace reliability {

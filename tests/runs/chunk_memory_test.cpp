@@ -3,7 +3,7 @@
 // chunks each, and every worker waits for a buffer rather than fail.
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
+#include "runs/globals.h"
 #include "runs/pooled_run.h"
 #include "tests/support/test_files.h"
 

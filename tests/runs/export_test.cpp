@@ -3,7 +3,7 @@
 // when the file lies inside it, else bare names.
 #include <gtest/gtest.h>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "shell/main_window.h"
 #include "tests/support/dialog_user.h"
 #include "shell/export.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <map>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/list_control.h"

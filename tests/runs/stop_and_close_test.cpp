@@ -2,8 +2,8 @@
 // fail before their first read, and a later drop hashes everything again.
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "shell/main_window.h"
 #include "tests/support/program_window.h"
 #include "tests/support/test_files.h"

@@ -3,8 +3,8 @@
 // and ticks interleave.
 #include <gtest/gtest.h>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "runs/run_rows.h"

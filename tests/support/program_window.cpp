@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "services/list_control.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/texts.h"
+#include "services/texts.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <climits>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "tests/text/gbk_samples.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
 #include "services/list_control.h"
@@ -184,7 +184,9 @@ TEST_F(CellDrawing, HorizontalScrollMovesEveryCellLeftByTheScrolledPixels) {
   SendMessageA(超级列表框, LVM_SCROLL, 30, 0);
   ASSERT_EQ(GetScrollPos(超级列表框, SB_HORZ), 30);
   const Capture after = List();
-  const int visibleRight = 772;  // the list's client width
+  RECT client{};
+  GetClientRect(超级列表框, &client);
+  const int visibleRight = client.right;  // the list's client width
   for (int row = 0; row < 3; ++row) {
     const RowBand band = Band(row);
     for (int y = band.top; y < band.bottom; ++y) {

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "app/globals.h"
-#include "app/texts.h"
+#include "runs/globals.h"
+#include "services/texts.h"
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
 #include "services/file_drop.h"
@@ -58,50 +58,79 @@ struct ExpectedChild {
   const char* caption;
 };
 
-TEST(MainWindow, IsCentredFixedFrameWindowOfStatedSizeAndCaption) {
+RECT ClientRect(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom && inner.right > inner.left && inner.bottom > inner.top;
+}
+
+// The layout at `dpi`: the list on top as wide as the client area; below
+// it 停止, 标签1, 进度条1 and 导出文件 from left to right, none overlapping,
+// all inside the client area; the hidden buttons where they were designed.
+void ExpectLaidOut(HWND window, UINT dpi) {
+  const RECT client = ClientRect(window);
+  const RECT list = PlaceInParent(超级列表框);
+  EXPECT_EQ(list.left, 0);
+  EXPECT_EQ(list.top, MulDiv(1, dpi, 96));
+  EXPECT_EQ(list.right, client.right);
+  HWND previous = nullptr;
+  for (HWND strip : {按钮_线程池获取1, 标签1, 进度条1, 按钮1}) {
+    SCOPED_TRACE(WindowText(strip) + " " + ClassOf(strip));
+    const RECT place = PlaceInParent(strip);
+    EXPECT_TRUE(Inside(place, client));
+    EXPECT_GE(place.top, list.bottom);
+    if (previous != nullptr) {
+      EXPECT_GE(place.left, PlaceInParent(previous).right);
+    }
+    previous = strip;
+  }
+  EXPECT_EQ(PlaceInParent(按钮_线程池获取).left, MulDiv(256, dpi, 96));
+  EXPECT_EQ(PlaceInParent(按钮_普通获取).top, MulDiv(388, dpi, 96));
+  EXPECT_FALSE(IsWindowVisible(按钮_线程池获取));
+  EXPECT_FALSE(IsWindowVisible(按钮_普通获取));
+}
+
+TEST(MainWindow, IsCentredResizableWindowOfStatedWidthAndCaption) {
   TestMainWindow window;
   ASSERT_NE(window.Handle(), nullptr);
   EXPECT_EQ(mainWindow, window.Handle());
   RECT outer{};
   GetWindowRect(window.Handle(), &outer);
   EXPECT_EQ(outer.right - outer.left, 727);
-  EXPECT_EQ(outer.bottom - outer.top, 429);
   EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 727) / 2);
-  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 429) / 2);
+  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
 
   const LONG_PTR style = StyleOf(window.Handle());
   EXPECT_TRUE(style & WS_VISIBLE);
   EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_TRUE(style & WS_MINIMIZEBOX);
-  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(style & WS_THICKFRAME);
 
-  // The client area is what the frame leaves of 727 x 429, whatever the
-  // frame metrics are (721 x 404 under Xvfb without a window manager).
-  RECT client{};
-  GetClientRect(window.Handle(), &client);
-  RECT frame{0, 0, client.right, client.bottom};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(style), FALSE,
-                     static_cast<DWORD>(ExStyleOf(window.Handle())));
-  EXPECT_EQ(frame.right - frame.left, 727);
-  EXPECT_EQ(frame.bottom - frame.top, 429);
-
+  // As tall as the list's designed 399 pixels below its 1-pixel top and
+  // the strip of 40 below it need.
+  EXPECT_EQ(ClientRect(window.Handle()).bottom, 1 + 399 + 40);
   EXPECT_EQ(WindowText(window.Handle()), "MD5\xD0\xA3\xD1\xE9\xB9\xA4\xBE\xDF");  // MD5校验工具
 }
 
-TEST(MainWindow, ChildrenStandWhereAndAsDescribedEvenOutsideTheClientArea) {
+TEST(MainWindow, ChildrenAreOfTheirKindAndCaptionListAboveTheStripAllInsideTheClientArea) {
   TestMainWindow window;
   const ExpectedChild children[] = {
-      {"超级列表框", &超级列表框, "SysListView32", {0, 1, 776, 400}, true, ""},
-      {"按钮1", &按钮1, "Button", {632, 367, 720, 399}, true, "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE"},
+      {"超级列表框", &超级列表框, "SysListView32", {}, true, ""},
+      {"按钮1", &按钮1, "Button", {0, 0, 88, 32}, true, "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE"},
       {"按钮_线程池获取", &按钮_线程池获取, "Button", {256, 144, 356, 168}, false,
        "\xCF\xDF\xB3\xCC\xB3\xD8\xC8\xA1\xD5\xAA\xD2\xAA"},
       {"按钮_普通获取", &按钮_普通获取, "Button", {32, 388, 132, 412}, false,
        "\xC6\xD5\xCD\xA8\xC8\xA1\xD5\xAA\xD2\xAA"},
-      {"按钮_线程池获取1", &按钮_线程池获取1, "Button", {240, 412, 340, 436}, true, "\xCD\xA3\xD6\xB9"},
-      {"标签1", &标签1, "Static", {425, 418, 577, 434}, true, ""},
-      {"进度条1", &进度条1, "msctls_progress32", {586, 417, 883, 435}, true, ""},
+      {"按钮_线程池获取1", &按钮_线程池获取1, "Button", {0, 0, 100, 24}, true, "\xCD\xA3\xD6\xB9"},
+      {"标签1", &标签1, "Static", {}, true, ""},
+      {"进度条1", &进度条1, "msctls_progress32", {0, 0, 297, 18}, true, ""},
   };
   for (const ExpectedChild& child : children) {
     SCOPED_TRACE(child.name);
@@ -109,14 +138,20 @@ TEST(MainWindow, ChildrenStandWhereAndAsDescribedEvenOutsideTheClientArea) {
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GetParent(handle), window.Handle());
     EXPECT_EQ(ClassOf(handle), child.windowClass);
+    // Designed sizes (the hidden buttons' places too); the list and the
+    // label take the room the layout leaves.
     const RECT place = PlaceInParent(handle);
-    EXPECT_EQ(place.left, child.place.left);
-    EXPECT_EQ(place.top, child.place.top);
-    EXPECT_EQ(place.right, child.place.right);
-    EXPECT_EQ(place.bottom, child.place.bottom);
+    if (child.place.right != 0) {
+      EXPECT_EQ(place.right - place.left, child.place.right - child.place.left);
+      EXPECT_EQ(place.bottom - place.top, child.place.bottom - child.place.top);
+    }
+    if (!child.visible) {
+      EXPECT_EQ(place.left, child.place.left);
+    }
     EXPECT_EQ((StyleOf(handle) & WS_VISIBLE) != 0, child.visible);
     EXPECT_EQ(WindowText(handle), child.caption);
   }
+  ExpectLaidOut(window.Handle(), 96);
   for (HWND button : {按钮1, 按钮_线程池获取, 按钮_普通获取, 按钮_线程池获取1}) {
     EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON);
     EXPECT_TRUE(StyleOf(button) & WS_TABSTOP);
@@ -133,14 +168,60 @@ TEST(MainWindow, ChildrenStandWhereAndAsDescribedEvenOutsideTheClientArea) {
   EXPECT_EQ(SendMessageA(进度条1, PBM_GETPOS, 0, 0), 0);
 }
 
-TEST(MainWindow, ExportButtonStaysAboveTheListItOverlaps) {
+TEST(MainWindow, ResizingKeepsTheLayoutDownToAMinimumSize) {
   TestMainWindow window;
-  const POINT centre{632 + 44, 367 + 16};
-  EXPECT_EQ(ChildWindowFromPointEx(window.Handle(), centre, CWP_SKIPINVISIBLE), 按钮1);
-  EXPECT_TRUE(StyleOf(超级列表框) & WS_CLIPSIBLINGS);
-  // A list repaint leaves the button's face alone.
-  const COLORREF face = Capture(window.Handle()).At(632 + 4, 367 + 4);
-  EXPECT_EQ(face, GetSysColor(COLOR_BTNFACE));
+  const SIZE sizes[] = {{1200, 900}, {100, 100}, {727, 300}};
+  for (const SIZE& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
+    SetWindowPos(window.Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    ExpectLaidOut(window.Handle(), 96);
+  }
+  // The smallest size still shows the list's header and a few rows.
+  SetWindowPos(window.Handle(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_GE(PlaceInParent(超级列表框).bottom, 100);
+  EXPECT_GE(ClientRect(window.Handle()).right, 480);
+  ShowWindow(window.Handle(), SW_MAXIMIZE);
+  PumpFor(100);
+  ExpectLaidOut(window.Handle(), 96);
+}
+
+// A move to a monitor of 144 DPI, as the system announces it.
+TEST(MainWindow, AtAnotherDpiEverySizeScalesAndTheSuggestedRectIsTaken) {
+  TestMainWindow window;
+  ListSetItemCount(超级列表框, 1);
+  RECT suggested{40, 30, 40 + 1091, 30 + 700};
+  SendMessageA(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT outer{};
+  GetWindowRect(window.Handle(), &outer);
+  EXPECT_EQ(outer.left, 40);
+  EXPECT_EQ(outer.right - outer.left, 1091);
+  EXPECT_EQ(outer.bottom - outer.top, 700);
+  ExpectLaidOut(window.Handle(), 144);
+  const int widths[] = {30, 300, 225, 300, 225};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(ListColumnWidth(超级列表框, i), widths[i]) << i;
+  const RECT stop = PlaceInParent(按钮_线程池获取1);
+  EXPECT_EQ(stop.right - stop.left, 150);
+  EXPECT_EQ(stop.bottom - stop.top, 36);
+  EXPECT_EQ(PlaceInParent(进度条1).bottom - PlaceInParent(进度条1).top, 27);
+  EXPECT_EQ(PlaceInParent(按钮1).right - PlaceInParent(按钮1).left, 132);
+  RECT row{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageA(超级列表框, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  EXPECT_EQ(row.bottom - row.top, 30 + 1);
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(按钮1, WM_GETFONT, 0, 0)), sizeof font, &font);
+  LOGFONTA stock{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
+  EXPECT_EQ(font.lfHeight, MulDiv(stock.lfHeight, 144, 96));
+}
+
+TEST(MainWindow, StripButtonsAreClickableWhereTheyStand) {
+  TestMainWindow window;
+  for (HWND button : {按钮1, 按钮_线程池获取1}) {
+    const RECT place = PlaceInParent(button);
+    const POINT centre{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+    EXPECT_EQ(ChildWindowFromPointEx(window.Handle(), centre, CWP_SKIPINVISIBLE), button);
+  }
 }
 
 TEST(MainWindow, ListIsSingleSelectFullRowGridReportWithoutSortingOrImages) {
@@ -392,8 +473,7 @@ TEST(Keyboard, TabAndShiftTabMoveBetweenTheVisibleControls) {
   TestMainWindow window;
   SetFocus(超级列表框);
   ASSERT_EQ(GetFocus(), 超级列表框);
-  // The order of the windows: 按钮1 first, as it is kept above the list it
-  // overlaps; the stop button counts, visible though below the client area.
+  // Along the strip: 停止, then 导出文件.
   for (HWND next : {按钮_线程池获取1, 按钮1, 超级列表框}) {
     PressKey(GetFocus(), VK_TAB);
     EXPECT_EQ(GetFocus(), next);

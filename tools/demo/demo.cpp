@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/texts.h"
+#include "services/texts.h"
 #include "tests/support/remote_program.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_files.h"

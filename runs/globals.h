@@ -1,4 +1,4 @@
-// Process-wide state shared by the shell and the runs.
+// Process-wide state shared by the shell and the runs, beside the runs' own.
 #pragma once
 
 #include "runs/run_state.h"

@@ -1,4 +1,4 @@
-#include "app/globals.h"
+#include "runs/globals.h"
 
 bool verificationMode = false;
 TextArray commandLinePaths;
