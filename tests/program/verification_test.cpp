@@ -98,7 +98,7 @@ TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {
   for (const TempFolder* folder : {&lfOnly, &directory}) {
     RemoteProgram program(folder->Path());
     ASSERT_TRUE(program.Started());
-    Sleep(1500);  // several ticks and the scheduled run
+    EXPECT_TRUE(program.WaitForRunToShow(kVerdictTimeoutMs)) << "no run";
     EXPECT_EQ(program.RowCount(), 0) << folder->Path();
     ExpectExportHidden(program);
     EXPECT_TRUE(program.Answers());
