@@ -1,6 +1,6 @@
 # Front door. `make run` and `make test` work on a fresh Debian machine:
 # both install what is missing first (tools/bootstrap).
-.PHONY: all bootstrap build build-win64 build-win32 build-native test test-win32 run bench bench-engine stress clean
+.PHONY: all bootstrap build build-win64 build-win32 build-native test test-win32 run bench bench-engine stress mutants clean
 
 all: build
 
@@ -34,6 +34,11 @@ bench: build
 
 stress: build
 	@tools/run-stress
+
+# Known faults planted one at a time in a scratch copy (build/mutants):
+# prints the ones no test catches.
+mutants: bootstrap
+	@tools/mutants
 
 clean:
 	rm -rf build/win64 build/win32 build/native

@@ -1,6 +1,6 @@
 // Hashes one large file the way the runs do (FileReader and Md5Hasher in
 // 8 MiB chunks, one reused buffer) and compares the rate with the platform
-// MD5's raw in-memory rate. The digest is checked against CryptoAPI's,
+// MD5's raw in-memory rate. The digest is checked against the tests' own MD5,
 // cached beside the file as <file>.digest. Usage: engine_bench <file>
 #include <windows.h>
 
@@ -48,7 +48,7 @@ std::int64_t ReadFileThrough(const char* path, bool hash, Text& digest) {
   return total;
 }
 
-// CryptoAPI's digest of the file, made once and kept beside it.
+// The tests' own reference digest of the file, made once and kept beside it.
 std::string ReferenceDigest(const std::string& path) {
   const std::string cached = path + ".digest";
   std::string digest = ReadFileBytes(cached);
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   // A fast wrong digest is no result.
   const std::string expected = ReferenceDigest(argv[1]);
   if (ToUpper(digest).Bytes() != expected) {
-    std::fprintf(stderr, "digest differs from CryptoAPI's %s\n", expected.c_str());
+    std::fprintf(stderr, "digest differs from the reference %s\n", expected.c_str());
     return 1;
   }
   return 0;

@@ -2,6 +2,7 @@
 // itself and marks each one; the export button is hidden.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 
 #include "services/texts.h"
@@ -97,13 +98,60 @@ TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {
   for (const TempFolder* folder : {&lfOnly, &directory}) {
     RemoteProgram program(folder->Path());
     ASSERT_TRUE(program.Started());
-    Sleep(1500);  // several ticks and the scheduled run
+    EXPECT_TRUE(program.WaitForRunToShow(kVerdictTimeoutMs)) << "no run";
     EXPECT_EQ(program.RowCount(), 0) << folder->Path();
     ExpectExportHidden(program);
     EXPECT_TRUE(program.Answers());
     program.RequestClose();
     EXPECT_EQ(program.WaitForExit(30000), 0);
   }
+}
+
+// Wine's per-program DLL setting: the library cannot be loaded by
+// md5check.exe while this object lives. Nothing on Windows.
+class ProgramDllDisabled {
+ public:
+  explicit ProgramDllDisabled(const char* dll) {
+    HKEY overrides = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kAppKey) + "\\DllOverrides").c_str(), 0, nullptr,
+                        0, KEY_SET_VALUE, nullptr, &overrides, nullptr) != ERROR_SUCCESS)
+      return;
+    RegSetValueExA(overrides, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);  // "": disabled
+    RegCloseKey(overrides);
+  }
+  ~ProgramDllDisabled() { RegDeleteTreeA(HKEY_CURRENT_USER, kAppKey); }
+  ProgramDllDisabled(const ProgramDllDisabled&) = delete;
+  ProgramDllDisabled& operator=(const ProgramDllDisabled&) = delete;
+
+ private:
+  static constexpr char kAppKey[] = "Software\\Wine\\AppDefaults\\md5check.exe";
+};
+
+// Where the system's cryptdll.dll cannot be loaded (Wine disables it for
+// the program alone through its per-program DLL settings), the file fails,
+// or its right digest passes; never another digest.
+TEST(VerificationModeTest, WithoutCryptdllAFileFailsOrPassesWithItsDigest) {
+  TempFolder folder;
+  WriteTestFile(folder.Join("a.bin"), 1000, 1);
+  const std::string digest = ReferenceMd5OfFile(folder.Join("a.bin"));
+  WriteTextFile(folder.Join("md5.ini"), "a.bin=" + digest + "\r\n");
+  const ProgramDllDisabled noCryptdll("cryptdll");
+  RemoteProgram program(folder.Path());
+  ASSERT_TRUE(program.Started());
+  EXPECT_TRUE(program.WaitFor([&] {
+    const auto rows = program.Rows();
+    return rows.size() == 1 && (rows[0][2] == texts::kDigestFailed || IsVerdict(rows[0][4]));
+  }, kVerdictTimeoutMs));
+  const auto rows = program.Rows();
+  ASSERT_EQ(rows.size(), 1u);
+  if (rows[0][2] != texts::kDigestFailed) {
+    EXPECT_EQ(rows[0][3], digest);
+    EXPECT_EQ(rows[0][4], texts::kVerified);
+  }
+  EXPECT_NE(rows[0][4], texts::kMismatch);
+  std::printf("[ outcome  ] without cryptdll: %s\n", rows[0][2] == texts::kDigestFailed ? "failed" : "passed");
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(30000), 0);
 }
 
 // md5.ini beside the program, which arguments overrule.

@@ -14,7 +14,6 @@ using reliability::FailedBeforeReading;
 using reliability::IsVerdict;
 
 constexpr DWORD kSettleTimeoutMs = 60000;
-constexpr DWORD kNoRowsWaitMs = 1500;  // the scheduled run and a few ticks
 
 enum class Outcome { kVerified, kMismatch, kFailed };
 
@@ -217,7 +216,7 @@ TEST(HostileDigestListTest, EachListEndsInItsDefinedRows) {
     untouched.Folder(outer.Path());
 
     if (listCase.rows.empty()) {
-      Sleep(kNoRowsWaitMs);
+      EXPECT_TRUE(program.WaitForRunToShow(kSettleTimeoutMs)) << "no run";
     } else {
       EXPECT_TRUE(program.WaitFor([&] {
         const auto rows = program.Rows();

@@ -81,7 +81,14 @@ TEST_F(DroppedFilesTest, BadPathsEndInTheirDefinedRows) {
   });
 
   std::vector<std::string> paths = {directory, folder_.Join("missing.bin"), longPath, locked, written};
-  for (int i = 0; i < 1000; ++i) paths.push_back(file);
+  // More paths than the walker hands over at once: one run, in drop order.
+  constexpr int kCopies = 1100;
+  for (int i = 0; i < kCopies; ++i) paths.push_back(file);
+  const std::string last = folder_.Join("last.bin");
+  WriteTestFile(last, 10, 4);
+  paths.push_back(last);
+  const auto runBefore = CurrentRunRows();
+  const std::uint32_t generationBefore = runBefore == nullptr ? 0 : runBefore->Generation();
   ASSERT_TRUE(DropPaths(paths));
   const bool settled = reliability::WaitUntilRowsSettle(kRunTimeoutMs);
   writing = false;
@@ -104,11 +111,15 @@ TEST_F(DroppedFilesTest, BadPathsEndInTheirDefinedRows) {
     EXPECT_LE(std::atoi(rows[4].cell[4].c_str()), 100) << "a grown file's last progress";
   }
   const std::string digest = ReferenceMd5OfFile(file);
-  int right = 0;
-  for (size_t i = 5; i < rows.size(); ++i) right += rows[i].cell[3] == digest && rows[i].cell[4] == "100%";
-  EXPECT_EQ(right, 1000);
+  int right = 0, inOrder = 0;
+  for (size_t i = 5; i < rows.size() - 1; ++i) right += rows[i].cell[3] == digest && rows[i].cell[4] == "100%";
+  for (size_t i = 0; i < rows.size(); ++i) inOrder += rows[i].cell[1] == paths[i];
+  EXPECT_EQ(right, kCopies);
+  EXPECT_EQ(inOrder, static_cast<int>(paths.size()));
+  EXPECT_EQ(rows.back().cell[3], ReferenceMd5OfFile(last));
+  EXPECT_EQ(CurrentRunRows()->Generation(), generationBefore + 1) << "runs for one drop";
   EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + std::to_string(paths.size()) + texts::kArrow +
-                             std::to_string(1000 + (IsDigestText(rows[4].cell[3]) ? 1 : 0)));
+                             std::to_string(kCopies + 1 + (IsDigestText(rows[4].cell[3]) ? 1 : 0)));
 }
 
 // Each file is changed once it is being read: truncated, extended, deleted
@@ -120,7 +131,8 @@ TEST_F(DroppedFilesTest, FilesChangedWhileHashedNeverShowAPartAsComplete) {
   std::vector<std::string> paths, digests;
   for (size_t i = 0; i < names.size(); ++i) {
     paths.push_back(folder_.Join(names[i]));
-    WriteTestFile(paths.back(), kLargeSize, 40 + static_cast<std::uint32_t>(i));
+    // The extended file ends inside a chunk, so its last read meets the growth.
+    WriteTestFile(paths.back(), kLargeSize + (i == 1 ? 4099 : 0), 40 + static_cast<std::uint32_t>(i));
     digests.push_back(ReferenceMd5OfFile(paths.back()));
   }
   const std::string replaced = folder_.Join("replaced.bin");
@@ -133,6 +145,7 @@ TEST_F(DroppedFilesTest, FilesChangedWhileHashedNeverShowAPartAsComplete) {
   ASSERT_TRUE(CreateDirectoryA(replaced.c_str(), nullptr));
 
   std::vector<bool> changed(names.size(), false);
+  bool grewEarly = false;  // appended well before the last chunk
   bool deleteRefused = false;
   bool unlinkRan = false;
   auto change = [&](size_t i) {
@@ -184,6 +197,7 @@ TEST_F(DroppedFilesTest, FilesChangedWhileHashedNeverShowAPartAsComplete) {
     if (rows.size() != dropped.size()) return false;
     for (size_t i = 0; i < names.size(); ++i) {
       if (!changed[i] && (InFlight(rows[i]) || IsDigestText(rows[i].cell[3]))) {
+        if (i == 1) grewEarly = InFlight(rows[i]) && std::atoi(rows[i].cell[4].c_str()) < 90;
         change(i);
         changed[i] = true;
       }
@@ -196,6 +210,10 @@ TEST_F(DroppedFilesTest, FilesChangedWhileHashedNeverShowAPartAsComplete) {
   ASSERT_EQ(rows.size(), dropped.size());
   for (size_t i = 0; i < names.size(); ++i)
     EXPECT_TRUE(FailedOrDigest(rows[i].cell[2], rows[i].cell[3], digests[i])) << names[i];
+  if (grewEarly) {
+    EXPECT_EQ(rows[1].cell[2], texts::kDigestFailed) << "a grown file passed";
+  }
+  EXPECT_LE(std::atoi(rows[1].cell[4].c_str()), 100) << "a grown file's last progress";
   EXPECT_TRUE(reliability::FailedBeforeReading(Cells(rows[4])));
   EXPECT_TRUE(deleteRefused) << "the program's handle shares no delete";
   EXPECT_EQ(GetFileAttributesA(paths[2].c_str()) != INVALID_FILE_ATTRIBUTES, deleteRefused);
@@ -243,8 +261,7 @@ TEST_F(DroppedFilesTest, SparseFileOverFourGibShowsSizeProgressAndDigest) {
     return IsDigestText(rows[0].cell[3]) || rows[0].cell[2] == texts::kDigestFailed;
   }, kRunTimeoutMs));
   const auto rows = ReadRows();
-  const std::string sizeText = FormatByteSize(size).Bytes();
-  EXPECT_EQ(rows[0].cell[2], sizeText + texts::kArrow + sizeText);
+  EXPECT_EQ(rows[0].cell[2], std::string("4.00 GB") + texts::kArrow + "4.00 GB");
   EXPECT_EQ(rows[0].cell[3], reference);
   EXPECT_EQ(rows[0].cell[4], "100%");
   ASSERT_FALSE(percents.empty());

@@ -3,6 +3,8 @@
 // when the file lies inside it, else bare names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "services/texts.h"
 #include "shell/main_window.h"
 #include "tests/support/dialog_user.h"
@@ -45,13 +47,19 @@ TEST(ExportTest, ListedFilesBecomeADigestList) {
   EXPECT_EQ(FingerprintOf(third), before[2]);
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
 TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {
   StartProgramWindow();
   ResetRuns();
   TempFolder folder;
   const std::string file = folder.Join("a.bin");
   WriteTestFile(file, 10, 4);
-  ASSERT_TRUE(DropPaths({file}));
+  // A row that never gets a digest goes along in both types.
+  ASSERT_TRUE(DropPaths({file, folder.Join("missing.bin")}));
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
 
   const std::string ini = folder.Join("md5.ini");
@@ -60,20 +68,32 @@ TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {
   {
     DialogUser user(ini, /*confirm=*/false);
     ClickButton(按钮1);
+    EXPECT_TRUE(user.Found()) << "no save dialog";
   }
   EXPECT_EQ(FingerprintOf(ini), before);
 
-  DeleteFileA(ini.c_str());
+  // Confirmed over the old list: replaced whole, nothing of it left.
   {
     DialogUser user(ini, /*confirm=*/true);
     ClickButton(按钮1);
   }
-  EXPECT_EQ(ReadFileBytes(ini), "a.bin=" + ReferenceMd5OfFile(file) + "\r\n");
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
+  const std::string good = "a.bin=" + ReferenceMd5OfFile(file) + "\r\n";
+  const std::string written = ReadFileBytes(ini);
+  EXPECT_EQ(written.substr(0, good.size()), good);
+  // The row without a digest never gives a line that passes for one.
+  const std::string rest = written.substr(std::min(good.size(), written.size()));
+  EXPECT_TRUE(rest.empty() || (rest.rfind("missing.bin=", 0) == 0 && !IsDigestText(rest.substr(12, 32))))
+      << rest;
+  {
+    DialogUser user(folder.Join("list"), /*confirm=*/true, kExportMd5sum);
+    ClickButton(按钮1);
+  }
+  const std::string md5 = ReadFileBytes(folder.Join("list.md5"));
+  const std::string goodMd5 = Lower(ReferenceMd5OfFile(file)) + " *a.bin\r\n";
+  EXPECT_EQ(md5.substr(0, goodMd5.size()), goodMd5);
+  const std::string comment = md5.substr(std::min(goodMd5.size(), md5.size()));
+  EXPECT_EQ(comment.rfind("# ", 0), 0u) << comment;
+  EXPECT_EQ(comment.size() - comment.rfind(" *missing.bin\r\n"), 15u) << comment;
 }
 
 TEST(ExportTest, ExportedTreeVerifiesFromItsRootInBothTypes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "runs/globals.h"
+#include "runs/pooled_run.h"
 #include "services/texts.h"
 #include "shell/main_window.h"
 #include "tests/support/program_window.h"
@@ -39,19 +40,31 @@ TEST(StopTest, StopEndsRunningAndQueuedFilesAsFailuresAndADropRestarts) {
   }, kRunTimeoutMs));
   ClickButton(按钮_线程池获取1);
   EXPECT_EQ(stopRequested.load(), 1);
+  // Bytes each file had reached when the stop was requested. After it, a
+  // file may finish only the chunks already under way: the one being
+  // hashed, and with reading ahead the one read and the one being read.
+  const std::shared_ptr<RunRows> run = CurrentRunRows();
+  std::vector<std::int64_t> doneAtStop;
+  for (int i = 0; i < large; ++i) doneAtStop.push_back(run->Read(i).done);
+  constexpr std::int64_t kUnderWay = 3 * std::int64_t{kChunkSize};
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
 
   auto rows = ReadRows();
   ASSERT_EQ(rows.size(), paths.size());
+  int stoppedLarge = 0;
   for (int i = 0; i < large; ++i) {
     SCOPED_TRACE(paths[i]);
-    if (IsDigestText(rows[i].cell[3])) {  // finished before the stop
+    if (IsDigestText(rows[i].cell[3])) {  // finished by the chunks under way
+      EXPECT_GE(doneAtStop[i], kLargeSize - kUnderWay);
       EXPECT_EQ(rows[i].cell[3], ReferenceMd5OfFile(paths[i]));
       continue;
     }
+    ++stoppedLarge;
     EXPECT_EQ(rows[i].cell[2], texts::kDigestFailed);
     EXPECT_EQ(rows[i].cell[3], texts::kComputing);
+    EXPECT_LE(run->Read(i).done, doneAtStop[i] + kUnderWay) << "read on after the stop";
   }
+  EXPECT_GT(stoppedLarge, 0) << "the stop ended no running file";
   for (size_t i = static_cast<size_t>(large); i < paths.size(); ++i) {
     EXPECT_EQ(rows[i].cell[2], texts::kDigestFailed);
     EXPECT_EQ(rows[i].cell[3], texts::kComputing);

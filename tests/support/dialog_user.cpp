@@ -9,24 +9,37 @@ namespace {
 constexpr DWORD kLookIntervalMs = 50;
 constexpr int kLooks = 1200;  // up to a minute: a prefix's first dialog is slow
 
-// The visible standard dialog (class "#32770") of this process.
-BOOL CALLBACK TakeDialog(HWND window, LPARAM found) {
+// The name box: cmb13 in the Explorer style, edt1 in the old one.
+HWND NameBox(HWND dialog) {
+  HWND nameBox = GetDlgItem(dialog, cmb13);
+  return nameBox != nullptr ? nameBox : GetDlgItem(dialog, edt1);
+}
+
+struct DialogSearch {
+  bool fileDialog;
+  HWND found;
+};
+
+// A visible standard dialog (class "#32770") of this process: a file
+// dialog, or any other (a question, a message).
+BOOL CALLBACK TakeDialog(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<DialogSearch*>(parameter);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   char name[16] = {};
   GetClassNameA(window, name, sizeof name);
   if (process != GetCurrentProcessId() || std::string(name) != "#32770" ||
-      !IsWindowVisible(window)) {
+      !IsWindowVisible(window) || (NameBox(window) != nullptr) != search->fileDialog) {
     return TRUE;
   }
-  *reinterpret_cast<HWND*>(found) = window;
+  search->found = window;
   return FALSE;
 }
 
-HWND FindDialog() {
-  HWND dialog = nullptr;
-  EnumWindows(TakeDialog, reinterpret_cast<LPARAM>(&dialog));
-  return dialog;
+HWND FindDialog(bool fileDialog) {
+  DialogSearch search{fileDialog, nullptr};
+  EnumWindows(TakeDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace
@@ -34,19 +47,20 @@ HWND FindDialog() {
 DialogUser::DialogUser(std::string name, bool confirm, int typeIndex)
     : thread_([this, name = std::move(name), confirm, typeIndex] { Play(name, confirm, typeIndex); }) {}
 
-DialogUser::~DialogUser() { thread_.join(); }
+DialogUser::~DialogUser() {
+  finished_ = true;
+  thread_.join();
+}
 
 void DialogUser::Play(const std::string& name, bool confirm, int typeIndex) {
   HWND dialog = nullptr;
-  for (int i = 0; i < kLooks && dialog == nullptr; ++i) {
+  for (int i = 0; i < kLooks && dialog == nullptr && !finished_; ++i) {
     Sleep(kLookIntervalMs);
-    dialog = FindDialog();
+    dialog = FindDialog(true);
   }
   if (dialog == nullptr) return;
   found_ = true;
-  // The name box: cmb13 in the Explorer style, edt1 in the old one.
-  HWND nameBox = GetDlgItem(dialog, cmb13);
-  if (nameBox == nullptr) nameBox = GetDlgItem(dialog, edt1);
+  HWND nameBox = NameBox(dialog);
   if (typeIndex >= 0) {  // as a click in the type box: the dialog hears of the change
     HWND typeBox = GetDlgItem(dialog, cmb1);
     SendMessageA(typeBox, CB_SETCURSEL, static_cast<WPARAM>(typeIndex), 0);
@@ -56,4 +70,14 @@ void DialogUser::Play(const std::string& name, bool confirm, int typeIndex) {
   SendMessageA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, confirm ? IDOK : IDCANCEL)));
+  while (!finished_) {
+    Sleep(kLookIntervalMs);
+    HWND question = FindDialog(false);
+    if (question == nullptr) continue;
+    ++questions_;
+    const int answer = GetDlgItem(question, IDYES) != nullptr ? IDYES : IDOK;
+    PostMessageA(question, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(question, answer)));
+    while (IsWindow(question) && !finished_) Sleep(kLookIntervalMs);
+  }
 }

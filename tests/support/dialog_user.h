@@ -1,5 +1,7 @@
 // Plays the user of a file dialog from another thread: waits for the
-// dialog of this process, types a name into it, then confirms or cancels.
+// dialog of this process, types a name into it, then confirms or cancels,
+// and until it is destroyed answers every question that follows (the
+// dialog's "replace?", a message of the program) with Yes, else OK.
 #pragma once
 
 #include <atomic>
@@ -14,10 +16,13 @@ class DialogUser {
   DialogUser(const DialogUser&) = delete;
   DialogUser& operator=(const DialogUser&) = delete;
   bool Found() const { return found_; }
+  int Questions() const { return questions_; }
 
  private:
   void Play(const std::string& name, bool confirm, int typeIndex);
 
   std::atomic<bool> found_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<int> questions_{0};
   std::thread thread_;
 };

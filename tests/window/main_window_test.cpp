@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <thread>
@@ -513,12 +514,17 @@ struct ShownMenu {
   bool firstEnabled = false;
 };
 
-// Opens the row menu as the keyboard's menu key does, and picks the item at
-// `index` (-1: closes it) from another thread while the window thread
-// tracks the menu. What the menu showed.
-ShownMenu OpenRowMenuAndPick(HWND window, int index) {
+// Opens the row menu (as the keyboard's menu key does, unless `open` is
+// given), and picks the item at `index` (-1: closes it) from another thread
+// while the window thread tracks the menu. What the menu showed.
+ShownMenu OpenRowMenuAndPick(HWND window, int index, const std::function<void()>& open = nullptr) {
   ShownMenu shown;
-  std::thread picker([&shown, index] {
+  std::atomic<bool> picked{false};
+  std::thread picker([&shown, &picked, index] {
+    struct Done {
+      std::atomic<bool>& flag;
+      ~Done() { flag = true; }
+    } done{picked};
     HWND menu = nullptr;
     for (int i = 0; i < 500 && menu == nullptr; ++i) {
       Sleep(10);
@@ -540,7 +546,12 @@ ShownMenu OpenRowMenuAndPick(HWND window, int index) {
     for (int i = 0; i <= index; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
   });
-  SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(超级列表框), MAKELPARAM(-1, -1));
+  if (open) {
+    open();
+    PumpUntil([&picked] { return picked.load(); }, 10000);
+  } else {
+    SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(超级列表框), MAKELPARAM(-1, -1));
+  }
   picker.join();
   return shown;
 }
@@ -559,9 +570,18 @@ TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
   EXPECT_EQ(ClipboardText(), kDigest);
   OpenRowMenuAndPick(window.Handle(), 1);
   EXPECT_EQ(ClipboardText(), "C:\\dir\\a.bin");
-  // A row without its digest yet: only the path can be copied.
-  SelectRow(1);
-  EXPECT_FALSE(OpenRowMenuAndPick(window.Handle(), -1).firstEnabled);
+  // A right-click through the list's own mouse handling on a row without
+  // its digest yet: the click selects that row; only its path can be copied.
+  RECT bounds{};
+  ListView_GetItemRect(超级列表框, 1, &bounds, LVIR_BOUNDS);
+  const LPARAM at = MAKELPARAM(bounds.left + 30, (bounds.top + bounds.bottom) / 2);
+  const ShownMenu noDigest = OpenRowMenuAndPick(window.Handle(), -1, [at] {
+    PostMessageA(超级列表框, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageA(超级列表框, WM_RBUTTONUP, 0, at);
+  });
+  EXPECT_EQ(noDigest.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath}));
+  EXPECT_FALSE(noDigest.firstEnabled);
+  EXPECT_EQ(ListSelectedRow(超级列表框), 1);
   EXPECT_EQ(ClipboardText(), "C:\\dir\\a.bin");
   filePaths.Clear();
 }
