@@ -1,12 +1,14 @@
 #include "runs/globals.h"
 
 bool verificationMode = false;
+Text verifiedListFolder;
 TextArray commandLinePaths;
 
 void CreateGlobals() {
   filePaths.Clear();
   expectedDigests.Clear();
   verificationMode = false;
+  verifiedListFolder = Text();
   commandLinePaths.clear();
   workerPool = new CompletionPortPool();  // idle: every field zero
 }

@@ -6,6 +6,8 @@
 // Rows show file names instead of paths and are judged against
 // expectedDigests. Window thread; decided once, at start-up.
 extern bool verificationMode;
+// The folder of the list being verified: column 1 names its files from it.
+extern Text verifiedListFolder;
 // The paths given on the command line, taken at entry (full paths).
 extern TextArray commandLinePaths;
 

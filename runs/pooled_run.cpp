@@ -188,8 +188,10 @@ void NoticeRunSettled(std::uint32_t generation) {
   if (window != nullptr) PostMessageA(window, settledNoticeMessage.load(), generation, 0);
 }
 
-void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest) {
-  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row);
+// `stopped`: the row failed because a stop was requested.
+void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest,
+               bool stopped = false) {
+  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row, stopped);
   CountFinishedFile(rows.Generation(), success);
   if (last) NoticeRunSettled(rows.Generation());
 }
@@ -197,7 +199,7 @@ void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest
 void DigestRow(RunRows& rows, std::int32_t row) {
   const std::uint32_t generation = rows.Generation();
   if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
-    SettleRow(rows, row, false, Text());
+    SettleRow(rows, row, false, Text(), true);
     return;
   }
   const FileReader reader;
@@ -212,7 +214,9 @@ void DigestRow(RunRows& rows, std::int32_t row) {
   if (!IsCurrentRun(generation)) return;  // a newer run shows other rows
   // Without the system's MD5 there is no digest text: that is no success.
   const Text digest = hasher.GetDigestText();
-  SettleRow(rows, row, success && !digest.IsEmpty(), digest);
+  // A file that could not even be opened or sized failed on its own.
+  const bool stopped = size >= 0 && stopRequested.load(std::memory_order_relaxed) == 1;
+  SettleRow(rows, row, success && !digest.IsEmpty(), digest, stopped);
 }
 
 }  // namespace

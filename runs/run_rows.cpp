@@ -57,9 +57,11 @@ bool RunRows::Finish(std::int32_t row, const Text& upperDigest) {
   return Settle();
 }
 
-bool RunRows::Fail(std::int32_t row) {
+bool RunRows::Fail(std::int32_t row, bool stopped) {
   if (!Has(row)) return false;
-  SetPhase(rows_[static_cast<std::size_t>(row)], RowPhase::kFailed);
+  Row& state = rows_[static_cast<std::size_t>(row)];
+  state.stopped.store(stopped, std::memory_order_relaxed);
+  SetPhase(state, RowPhase::kFailed);
   NoteChanged(row);
   return Settle();
 }
@@ -77,6 +79,7 @@ RowSnapshot RunRows::Read(std::int32_t row) const {
   snapshot.size = state.size.load(std::memory_order_relaxed);
   snapshot.done = state.done.load(std::memory_order_acquire);
   if (snapshot.phase == RowPhase::kDone) snapshot.digest = Text(state.digest, kDigestDigits);
+  snapshot.stopped = state.stopped.load(std::memory_order_relaxed);
   snapshot.verdict = state.verdict;
   return snapshot;
 }

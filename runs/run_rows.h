@@ -42,6 +42,7 @@ struct RowSnapshot {
   std::int64_t done = 0;
   Text digest;  // 32 upper-case digits once kDone
   RowVerdict verdict = RowVerdict::kNone;
+  bool stopped = false;  // kFailed because 停止 (or closing) ended it
 };
 
 class RunRows {
@@ -61,7 +62,7 @@ class RunRows {
   void Progress(std::int32_t row, std::int64_t done);
   // Both true when this was the last row of the run to settle.
   bool Finish(std::int32_t row, const Text& upperDigest);
-  bool Fail(std::int32_t row);
+  bool Fail(std::int32_t row, bool stopped = false);
   // Rows not yet done or failed, the calling worker's own included.
   std::int32_t Unsettled() const { return count_ - settled_.load(std::memory_order_relaxed); }
 
@@ -79,6 +80,7 @@ class RunRows {
     std::atomic<std::int32_t> phase{static_cast<std::int32_t>(RowPhase::kListed)};
     std::atomic<bool> progressShown{false};
     std::atomic<bool> changed{false};
+    std::atomic<bool> stopped{false};  // written before phase kFailed is published
     RowVerdict verdict = RowVerdict::kNone;  // window thread only
     std::atomic<std::int64_t> size{-1};
     std::atomic<std::int64_t> done{0};

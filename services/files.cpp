@@ -127,6 +127,11 @@ ByteBuffer ReadWholeFile(const Text& path) {
   return contents;
 }
 
+unsigned long ReadError(const Text& path) {
+  FileHandle file(OpenForReading(path));
+  return file.IsValid() ? 0 : GetLastError();
+}
+
 bool WriteWholeFile(const Text& path, std::initializer_list<const ByteBuffer*> buffers) {
   if (path.IsEmpty()) return false;
   FileHandle file(CreateForWriting(path));

@@ -11,6 +11,8 @@
 bool FileExists(const Text& path);
 // Whole file, shared for reading only; empty on any failure.
 ByteBuffer ReadWholeFile(const Text& path);
+// Why ReadWholeFile could not open `path`: the system's error, 0 when it can.
+unsigned long ReadError(const Text& path);
 // Creates or truncates, no sharing, writes each non-empty buffer in order.
 bool WriteWholeFile(const Text& path, std::initializer_list<const ByteBuffer*> buffers);
 bool WriteWholeFile(const Text& path, const ByteBuffer& buffer);

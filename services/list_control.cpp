@@ -96,6 +96,15 @@ std::int32_t ListColumnWidth(HWND list, std::int32_t column) {
   return static_cast<std::int32_t>(Send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
 }
 
+bool ListSetColumnWidth(HWND list, std::int32_t column, std::int32_t width) {
+  return Send(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)) != 0;
+}
+
+std::int32_t ListTextWidth(HWND list, const Text& text) {
+  return static_cast<std::int32_t>(
+      Send(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.CStr())));
+}
+
 COLORREF ListTextColor(HWND list) { return static_cast<COLORREF>(Send(list, LVM_GETTEXTCOLOR)); }
 COLORREF ListBackColor(HWND list) { return static_cast<COLORREF>(Send(list, LVM_GETBKCOLOR)); }
 COLORREF ListTextBackColor(HWND list) {

@@ -36,6 +36,9 @@ std::int32_t ListRowsPerPage(HWND list);
 // everything changed meanwhile is drawn.
 void ListSetRedraw(HWND list, bool redraw);
 std::int32_t ListColumnWidth(HWND list, std::int32_t column);
+bool ListSetColumnWidth(HWND list, std::int32_t column, std::int32_t width);
+// The width of `text` in the list's font, in pixels.
+std::int32_t ListTextWidth(HWND list, const Text& text);
 COLORREF ListTextColor(HWND list);
 COLORREF ListBackColor(HWND list);
 COLORREF ListTextBackColor(HWND list);

@@ -37,6 +37,20 @@ inline constexpr char kDigestFailed[] = "\xBB\xF1\xC8\xA1\xCA\xFD\xBE\xDD\xD5\xA
 inline constexpr char kVerified[] = "\xCE\xC4\xBC\xFE\xCD\xA8\xB9\xFD\xD0\xA3\xD1\xE9";
 // "！验证错误": verification error (full-width exclamation mark first)
 inline constexpr char kMismatch[] = "\xA3\xA1\xD1\xE9\xD6\xA4\xB4\xED\xCE\xF3";
+// "！无法读取": cannot be read (verdict of a listed file that failed;
+// full-width exclamation mark first, as the mismatch verdict)
+inline constexpr char kUnreadable[] = "\xA3\xA1\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1";
+// "！已停止": stopped (verdict of a listed file that 停止 ended unfinished)
+inline constexpr char kStopped[] = "\xA3\xA1\xD2\xD1\xCD\xA3\xD6\xB9";
+// "无法读取列表": the digest list cannot be read (标签1, followed by the
+// path and the reason)
+inline constexpr char kListUnreadable[] = "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xC1\xD0\xB1\xED";
+// "列表中没有条目": the digest list holds no entry (标签1, followed by the path)
+inline constexpr char kListEmpty[] = "\xC1\xD0\xB1\xED\xD6\xD0\xC3\xBB\xD3\xD0\xCC\xF5\xC4\xBF";
+// "未列入列表的行(没有最终摘要): ": rows left out of the exported list, having
+// no final digest (message box, followed by their count and the path)
+inline constexpr char kExportLeftOut[] =
+    "\xCE\xB4\xC1\xD0\xC8\xEB\xC1\xD0\xB1\xED\xB5\xC4\xD0\xD0(\xC3\xBB\xD3\xD0\xD7\xEE\xD6\xD5\xD5\xAA\xD2\xAA): ";
 // "总数量:": total count (label 标签1)
 inline constexpr char kTotalCount[] = "\xD7\xDC\xCA\xFD\xC1\xBF:";
 // " ->> ": separates a total from a part (size and done, total and count)
@@ -47,6 +61,8 @@ inline constexpr char kFullProgress[] = "100%";
 inline constexpr char kCopyDigest[] = "\xB8\xB4\xD6\xC6\xD5\xAA\xD2\xAA";
 // "复制路径": copy path (row menu)
 inline constexpr char kCopyPath[] = "\xB8\xB4\xD6\xC6\xC2\xB7\xBE\xB6";
+// "校验此列表": verify this list (row menu of a digest list's row)
+inline constexpr char kVerifyThisList[] = "\xD0\xA3\xD1\xE9\xB4\xCB\xC1\xD0\xB1\xED";
 // The digest list beside the program.
 inline constexpr char kDigestListName[] = "md5.ini";
 

@@ -65,8 +65,26 @@ Text AnsiName(const std::string& name, const ListReading& list) {
   return Text(failed);
 }
 
+bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
+
+// A drive or a server at the start: the name is a path of its own, as an
+// export writes a file outside its folder.
+bool IsAbsoluteName(const std::string& name) {
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  if (name.size() >= 2 && slash(name[0]) && slash(name[1])) return true;
+  const bool letter = name.size() >= 3 && ((name[0] >= 'a' && name[0] <= 'z') ||
+                                           (name[0] >= 'A' && name[0] <= 'Z'));
+  return letter && name[1] == ':' && slash(name[2]);
+}
+
+// Windows names cannot end in a space, so trailing spaces and tabs are
+// dropped ("a.txt = D"); leading ones may belong to the name and stay.
+// No GBK or UTF-8 trail byte is a space or a tab.
 DigestListEntry EntryFor(const Text& name, const Text& digest, const ListReading& list) {
-  return {ConcatTexts({list.directory, "\\", name}), digest};
+  std::string trimmed = name.Bytes();
+  while (!trimmed.empty() && IsSpaceOrTab(trimmed.back())) trimmed.pop_back();
+  if (IsAbsoluteName(trimmed)) return {Text(trimmed), digest};
+  return {ConcatTexts({list.directory, "\\", Text(trimmed)}), digest};
 }
 
 // "<32 hex> *name" (binary) or "<32 hex>  name" (text), as md5sum writes.
@@ -155,6 +173,25 @@ bool IsDigestDigits(const Text& text) {
   for (const char c : bytes)
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
   return true;
+}
+
+bool SameDigest(const Text& shown, const Text& listed) {
+  const auto trim = [](const std::string& bytes) {
+    const std::size_t first = bytes.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return bytes.substr(first, bytes.find_last_not_of(" \t") - first + 1);
+  };
+  const Text a(trim(shown.Bytes()));
+  const Text b(trim(listed.Bytes()));
+  return IsDigestDigits(a) && IsDigestDigits(b) && ToUpper(a) == ToUpper(b);
+}
+
+Text NameInFolder(const Text& path, const Text& folder) {
+  const std::string& bytes = path.Bytes();
+  const std::string& prefix = folder.Bytes();
+  const bool inside = !prefix.empty() && bytes.size() > prefix.size() &&
+                      bytes.compare(0, prefix.size(), prefix) == 0 && bytes[prefix.size()] == '\\';
+  return Text(WithBackslashes(inside ? bytes.substr(prefix.size() + 1) : bytes, false));
 }
 
 bool IsMd5IniName(const Text& fileName) {

@@ -8,8 +8,8 @@
 #include "services/text.h"
 
 struct DigestListEntry {
-  Text path;    // list folder + "\" + name
-  Text digest;  // compared byte for byte with the shown digest
+  Text path;    // list folder + "\" + name, or the name when it is a full path
+  Text digest;  // as the list has it; SameDigest compares it
 };
 
 enum class DigestListKind {
@@ -24,7 +24,10 @@ using Utf8NameConverter = bool (*)(const Text& utf8, Text* ansi);
 // The usable lines of a digest list, in file order; bytes after the first
 // NUL ignored.
 // kIni: lines end at CR LF; a line with exactly one "=" and a non-empty
-// digest is an entry as it stands, nothing trimmed or converted. Any other
+// digest is an entry as it stands, nothing converted.
+// Every name loses its trailing spaces and tabs (no Windows name ends in
+// one); a name that starts with a drive ("C:\") or a server ("\\") is
+// taken as the file's full path. Any other
 // line is read as md5sum lines (which may also end at a bare LF).
 // kMd5sum: lines end at LF (a CR before it dropped); md5sum lines first,
 // then name=digest lines.
@@ -41,5 +44,11 @@ std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Te
 // 32 hexadecimal digits, either case: an MD5 digest as a list or a cell
 // holds it.
 bool IsDigestDigits(const Text& text);
+// The same MD5 digest: a number, so letters in either case, spaces and tabs
+// around it ignored; anything but 32 hexadecimal digits matches nothing.
+bool SameDigest(const Text& shown, const Text& listed);
+// `path` as a list in `folder` names it: relative when inside, "\" for
+// "/" (two-byte characters kept whole); any other path whole.
+Text NameInFolder(const Text& path, const Text& folder);
 // A list file named md5.ini, in any case, keeps md5.ini's reading (kIni).
 bool IsMd5IniName(const Text& fileName);

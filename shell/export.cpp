@@ -37,9 +37,10 @@ bool StartsWithFolder(const Text& path, const Text& folder) {
 }
 
 // Relative to the export file's folder when the file lies inside it, so an
-// exported tree verifies from its root; otherwise the bare name, as always.
+// exported tree verifies from its root; otherwise the full path, which the
+// list's readers (this program, md5sum) open as it stands.
 Text ListedName(const Text& path, const Text& exportFolder) {
-  if (!StartsWithFolder(path, exportFolder)) return FileNameOf(path);
+  if (!StartsWithFolder(path, exportFolder)) return path;
   return Text(path.Bytes().substr(exportFolder.Bytes().size() + 1));
 }
 
@@ -65,15 +66,33 @@ std::string Md5sumLine(const Text& name, const Text& digestCell) {
   return ToLower(digestCell).Bytes() + " *" + WithSlashes(name) + "\r\n";
 }
 
-std::string ListedRows(ExportType type, const Text& exportFolder) {
+struct ExportedList {
   std::string lines;
+  std::int32_t leftOut = 0;  // rows without a final digest
+};
+
+// A row still computing or failed is never written as if it had a digest:
+// md5.ini leaves it out, an md5sum list keeps it as a comment.
+ExportedList ListedRows(ExportType type, const Text& exportFolder) {
+  ExportedList list;
   const std::int32_t rows = ListItemCount(超级列表框);
   for (std::int32_t row = 0; row < rows; ++row) {
     const Text name = ListedName(ListGetCellText(超级列表框, row, kColumnPath), exportFolder);
     const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
-    lines += type == kExportMd5sum ? Md5sumLine(name, digest) : DigestListLine(name, digest);
+    const bool hasDigest = IsDigestDigits(digest);
+    if (!hasDigest) ++list.leftOut;
+    if (type == kExportMd5sum) {
+      list.lines += Md5sumLine(name, digest);
+    } else if (hasDigest) {
+      list.lines += DigestListLine(name, digest);
+    }
   }
-  return lines;
+  return list;
+}
+
+void ShowRowsLeftOut(const Text& target, std::int32_t leftOut) {
+  const Text message = ConcatTexts({texts::kExportLeftOut, ToText(leftOut), "\r\n", target});
+  MessageBoxA(mainWindow, message.CStr(), texts::kWindowCaption, MB_OK | MB_ICONWARNING);
 }
 
 void ShowExportFailure(const Text& target, unsigned long error) {
@@ -90,12 +109,18 @@ Text ExportFilter() {
 }
 
 void ExportDigests() {
+  if (IsClosing()) return;  // a dialog now would keep a closed program alive
   SetDialogFileName(通用对话框1, texts::kDigestListName);
   通用对话框1.filterIndex = kExportDigestList;
   if (!RunFileDialog(通用对话框1, mainWindow)) return;
   const Text target = GetDialogFileName(通用对话框1);
   const auto type = 通用对话框1.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
   // Written beside the target and moved over it: a failure leaves the old list whole.
-  const unsigned long error = ReplaceWholeFile(target, ToBytes(Text(ListedRows(type, PathFolder(target)))));
-  if (error != 0) ShowExportFailure(target, error);
+  const ExportedList list = ListedRows(type, PathFolder(target));
+  const unsigned long error = ReplaceWholeFile(target, ToBytes(Text(list.lines)));
+  if (error != 0) {
+    ShowExportFailure(target, error);
+  } else if (list.leftOut > 0) {
+    ShowRowsLeftOut(target, list.leftOut);
+  }
 }

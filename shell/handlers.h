@@ -14,11 +14,15 @@ void AcceptPaths(const TextArray& paths);
 void VerifyFinishedRows();
 void ExportDigests();
 // Reads the digest list at `listPath` (md5.ini or an md5sum list) and
-// lists its files, named relative to the list's own folder; then asks for
-// a pooled run.
-void LoadDigestList(const Text& listPath);
-// Verification of the list at listPath: hides 按钮1 and loads the list.
+// lists its files instead of those listed before, named relative to the
+// list's own folder; then asks for a pooled run. A list that cannot be read
+// or holds no entry changes nothing but 标签1, which says so: false.
+bool LoadDigestList(const Text& listPath);
+// Verification of the list at listPath: hides 按钮1 and loads the list;
+// an unusable list leaves the window as it was.
 void EnterVerificationMode(const Text& listPath);
+// A list by its name (a ".md5" ending, or md5.ini), and not a folder.
+bool IsDigestListPath(const Text& path);
 // Verification mode when md5.ini lies beside the program.
 void EnterVerificationModeIfListed();
 // The command line's paths (commandLinePaths), decided once at start-up: a
@@ -29,7 +33,11 @@ void TakeStartingInput();
 // The digest-copy key (Ctrl+C) and the row menu of 超级列表框.
 void CopySelectedDigest();
 void ShowRowMenu(POINT screenPoint);
+// Hides the window, stops the run as 停止 does, waits only for the chunks
+// in flight, then ends the process with code 0.
 [[noreturn]] void ShutDownOnClose();
+// True once the user asked to close: nothing new is started.
+bool IsClosing();
 // md5.ini beside the program.
 Text DigestListPath();
 // StartPooledRun once the window thread is back in its message loop.

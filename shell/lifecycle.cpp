@@ -33,31 +33,74 @@ Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigest
 
 void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
 
-void LoadDigestList(const Text& givenPath) {
-  const Text listPath = FullPath(givenPath);
+namespace {
+
+// 标签1 says which list and why; the window stays as it was.
+void ReportUnusableList(const Text& listPath, const Text& reason) {
+  SetCaption(标签1, ConcatTexts({reason, ": ", listPath}));
+}
+
+Text UnreadableReason(const Text& listPath) {
+  return ConcatTexts({texts::kListUnreadable, " (", SystemErrorText(ReadError(listPath)), ")"});
+}
+
+// The list's entries; none, with the reason shown, when it cannot be read
+// or holds no entry (an empty file reads as nothing, but opens).
+std::vector<DigestListEntry> ReadUsableList(const Text& listPath) {
+  const ByteBuffer content = ReadWholeFile(listPath);
+  if (content.IsEmpty() && ReadError(listPath) != 0) {
+    ReportUnusableList(listPath, UnreadableReason(listPath));
+    return {};
+  }
   const DigestListKind kind = IsMd5IniName(FileNameOf(listPath)) ? DigestListKind::kIni
                                                                  : DigestListKind::kMd5sum;
-  const auto entries = ParseDigestList(ReadWholeFile(listPath), PathFolder(listPath), kind, Utf8ToAnsi);
+  auto entries = ParseDigestList(content, PathFolder(listPath), kind, Utf8ToAnsi);
+  if (entries.empty()) ReportUnusableList(listPath, texts::kListEmpty);
+  return entries;
+}
+
+}  // namespace
+
+bool LoadDigestList(const Text& givenPath) {
+  const Text listPath = FullPath(givenPath);
+  const auto entries = ReadUsableList(listPath);
+  if (entries.empty()) return false;
+  // The list replaces whatever was shown; the old run reads nothing more.
+  RequestStop();
+  filePaths.Clear();
+  expectedDigests.Clear();
+  verifiedListFolder = PathFolder(listPath);
   for (const DigestListEntry& entry : entries) {
     filePaths.Append(entry.path);
     expectedDigests.Append(entry.digest);
   }
   RequestPooledRun();
+  return true;
 }
 
 void EnterVerificationMode(const Text& listPath) {
+  if (!LoadDigestList(listPath)) return;  // hashing as before, the reason shown
   verificationMode = true;
   SetVisible(按钮1, false);
-  LoadDigestList(listPath);
 }
 
 void EnterVerificationModeIfListed() {
   if (FileExists(DigestListPath())) EnterVerificationMode(DigestListPath());
 }
 
+namespace {
+bool closeRequested = false;
+}  // namespace
+
+bool IsClosing() { return closeRequested; }
+
 void ShutDownOnClose() {
-  // Lets every queued file finish while the window keeps answering; a
-  // second close during that wait finds the pool stopping and ends at once.
+  // The window goes at once and the run stops as 停止 stops it: files are
+  // only read, so nothing is lost. Waiting for the pool then takes only
+  // the chunks in flight; a second close meanwhile ends at once.
+  closeRequested = true;
+  ShowWindow(WindowHandleOf(mainWindow), SW_HIDE);
+  RequestStop();
   workerPool->Stop();
   std::exit(0);  // runs ReleaseGlobals; the window's own close never happens
 }

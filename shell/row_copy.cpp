@@ -13,7 +13,7 @@
 
 namespace {
 
-enum RowCommand : UINT { kCopyDigestCommand = 1, kCopyPathCommand = 2 };
+enum RowCommand : UINT { kCopyDigestCommand = 1, kCopyPathCommand = 2, kVerifyListCommand = 3 };
 // Only a finished digest is copied: the computing text is no digest.
 Text DigestOfRow(std::int32_t row) {
   const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
@@ -55,10 +55,14 @@ void ShowRowMenu(POINT screenPoint) {
   AppendMenuA(menu, MF_STRING | (digest.IsEmpty() ? MF_GRAYED : 0), kCopyDigestCommand,
               texts::kCopyDigest);
   AppendMenuA(menu, MF_STRING, kCopyPathCommand, texts::kCopyPath);
+  // A dropped list is hashed as a file; verifying it is offered here.
+  const Text path = PathOfRow(row);
+  if (IsDigestListPath(path)) AppendMenuA(menu, MF_STRING, kVerifyListCommand, texts::kVerifyThisList);
   const POINT at = MenuPoint(screenPoint, row);
   const UINT command = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, mainWindow, nullptr));
   DestroyMenu(menu);
   if (command == kCopyDigestCommand) Copy(digest);
-  if (command == kCopyPathCommand) Copy(PathOfRow(row));
+  if (command == kCopyPathCommand) Copy(path);
+  if (command == kVerifyListCommand) EnterVerificationMode(path);
 }

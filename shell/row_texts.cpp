@@ -5,6 +5,7 @@
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"
+#include "shell/digest_list.h"
 
 namespace {
 
@@ -17,14 +18,23 @@ Text SizeText(const RowSnapshot& row) {
   return ConcatTexts({FormatByteSize(row.size), texts::kArrow, FormatByteSize(row.done)});
 }
 
+// A failed row computes nothing any more: column 2 says why.
 Text DigestText(const RowSnapshot& row) {
   if (row.phase == RowPhase::kDone) return row.digest;
+  if (row.phase == RowPhase::kFailed) return Text();
   return HasStarted(row) ? Text(texts::kComputing) : Text();
+}
+
+// A row of the verified list, not a file dropped since.
+bool IsListedRow(const RowSnapshot& row) {
+  return verificationMode && row.position <= expectedDigests.Count();
 }
 
 Text ProgressText(const RowSnapshot& row) {
   if (row.verdict == RowVerdict::kPassed) return texts::kVerified;
   if (row.verdict == RowVerdict::kMismatch) return texts::kMismatch;
+  if (row.phase == RowPhase::kFailed && IsListedRow(row))
+    return row.stopped ? texts::kStopped : texts::kUnreadable;
   if (!row.progressShown) return Text();
   return ConcatTexts({ToText(RoundTo(PercentOf(row.done, row.size), 0)), "%"});
 }
@@ -36,7 +46,8 @@ Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path) 
     case kColumnNumber:
       return ToText(row.position);
     case kColumnPath:
-      return verificationMode ? FileNameOf(path) : path;
+      if (!verificationMode) return path;
+      return IsListedRow(row) ? NameInFolder(path, verifiedListFolder) : FileNameOf(path);
     case kColumnSize:
       return SizeText(row);
     case kColumnDigest:

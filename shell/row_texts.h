@@ -6,7 +6,8 @@
 #include "runs/run_rows.h"
 #include "services/text.h"
 
-// Column 0 the row's position, 1 the path (the file name when verifying),
-// 2 size / size " ->> " done / the failure text, 3 the computing text or
-// the digest, 4 "n%" or the verdict. `path` is the row's entry of filePaths.
+// Column 0 the row's position, 1 the path (when verifying, the name as the
+// list gives it, "\" separated; a file dropped since by its name), 2 size /
+// size " ->> " done / the failure text, 3 the computing text, the digest or
+// nothing once failed, 4 "n%" or the verdict (a failed listed file's too). `path` is the row's entry of filePaths.
 Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path);

@@ -20,6 +20,19 @@ std::shared_ptr<RunRows> shownRows;
 
 void CALLBACK OnApplyTimer(HWND, UINT, UINT_PTR, DWORD) { ApplyRunChanges(); }
 
+// Room around the number: the cell's inset and the grid line on each side.
+constexpr std::int32_t kNumberMargin = 12;
+
+// Column 0 widens to fit the largest row number (the last row's); it never
+// narrows.
+void FitNumberColumn(const RunRows& rows) {
+  if (rows.Count() == 0) return;
+  const Text largest = ToText(rows.PositionOf(rows.Count() - 1));
+  const std::int32_t needed = ListTextWidth(超级列表框, largest) + kNumberMargin;
+  if (needed > ListColumnWidth(超级列表框, kColumnNumber))
+    ListSetColumnWidth(超级列表框, kColumnNumber, needed);
+}
+
 void ApplyLabelAndBar() {
   std::int32_t total = 0;
   std::int32_t count = 0;
@@ -37,6 +50,7 @@ void ShowRunRows(const std::shared_ptr<RunRows>& rows) {
   // Emptied first, so selection and focus of the old rows go with them.
   ListDeleteAllRows(超级列表框);
   ListSetItemCount(超级列表框, rows->Count());
+  FitNumberColumn(*rows);
   rows->TakeChangedRows();  // every row is drawn afresh anyway
 }
 

@@ -16,8 +16,10 @@ bool IsFolder(const Text& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+}  // namespace
+
 // By name, as Explorer's "Open with" sees it; a list that cannot be read
-// then verifies nothing, as md5.ini beside the program does.
+// is then reported in 标签1 and the window hashes as usual.
 bool IsDigestListPath(const Text& path) {
   const Text name = FileNameOf(path);
   const bool listName =
@@ -25,8 +27,6 @@ bool IsDigestListPath(const Text& path) {
       RightPart(ToLower(name), TextLength(Text(kMd5ListExtension))) == Text(kMd5ListExtension);
   return listName && !IsFolder(path);
 }
-
-}  // namespace
 
 void TakeStartingInput() {
   if (commandLinePaths.empty()) {

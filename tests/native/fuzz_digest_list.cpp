@@ -40,7 +40,15 @@ std::vector<std::string> Lines(const std::string& content) {
 
 const std::string kMark = "\xEF\xBB\xBF";
 
-DigestListEntry Entry(const std::string& name, const std::string& digest) {
+// Names lose trailing spaces and tabs; one starting with a drive or a
+// server is a full path.
+DigestListEntry Entry(std::string name, const std::string& digest) {
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  const bool server = name.size() >= 2 && slash(name[0]) && slash(name[1]);
+  const bool drive = name.size() >= 3 && std::isalpha(static_cast<unsigned char>(name[0])) &&
+                     name[1] == ':' && slash(name[2]);
+  if (server || drive) return {Text(name), Text(digest)};
   return {Text(kDirectory.Bytes() + "\\" + name), Text(digest)};
 }
 

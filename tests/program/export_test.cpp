@@ -41,6 +41,43 @@ TEST(ExportTest, EmptyListGivesEmptyFileAndBareNameGetsTxt) {
   EXPECT_EQ(program.WaitForExit(30000), 0);
 }
 
+BOOL CALLBACK CollectText(HWND child, LPARAM parameter) {
+  char text[1024] = {};
+  GetWindowTextA(child, text, sizeof text);
+  *reinterpret_cast<std::string*>(parameter) += std::string(text) + "\n";
+  return TRUE;
+}
+
+// A row without a final digest is left out of md5.ini rather than written
+// with what its digest cell shows, and the user is told how many were.
+TEST(ExportTest, RowsWithoutADigestAreLeftOutAndCounted) {
+  TempFolder folder;
+  const std::string good = folder.Join("good.bin");
+  WriteTestFile(good, 3000, 1);
+  RemoteProgram program(folder.Path(), {good, folder.Join("missing.bin")});
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(program.WaitFor([&] {
+    return program.RowCount() == 2 && program.Cell(0, 3).size() == 32 &&
+           program.Cell(1, 2) == texts::kDigestFailed;
+  }, kDialogTimeoutMs));
+  HWND dialog = OpenSaveDialog(program);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(ConfirmSaveDialog(dialog, folder.Join("list.ini"))) << DescribeWindowTree(dialog);
+  HWND told = nullptr;
+  ASSERT_TRUE(program.WaitFor([&] {
+    told = FindWindowA("#32770", texts::kWindowCaption);
+    return told != nullptr;
+  }, kDialogTimeoutMs));
+  std::string said;
+  EnumChildWindows(told, CollectText, reinterpret_cast<LPARAM>(&said));
+  EXPECT_NE(said.find(std::string(texts::kExportLeftOut) + "1"), std::string::npos) << said;
+  PostMessageA(told, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(ReadFileBytes(folder.Join("list.ini")), "good.bin=" + ReferenceMd5OfFile(good) + "\r\n");
+  ASSERT_TRUE(program.WaitFor([&] { return !IsWindow(told); }, kDialogTimeoutMs));
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(30000), 0);
+}
+
 TEST(ExportTest, CancelLeavesAnExistingFileUntouched) {
   TempFolder folder;
   WriteTextFile(folder.Join("md5.txt"), "keep me\r\n");

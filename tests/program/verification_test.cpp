@@ -32,8 +32,12 @@ TEST(VerificationModeTest, MarksEachListedFile) {
   WriteTestFile(folder.Join("sub\\inner.bin"), 4000, 4);
   WriteTestFile(folder.Join(" lead.bin"), 5000, 5);
   WriteTestFile(folder.Join("spaced.bin"), 6000, 6);
+  WriteTestFile(folder.Join("mixed.bin"), 7000, 7);
   std::string lower = ReferenceMd5OfFile(folder.Join("lower.bin"));
   for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  std::string mixed = ReferenceMd5OfFile(folder.Join("mixed.bin"));
+  for (size_t i = 0; i < mixed.size(); i += 2)
+    mixed[i] = static_cast<char>(tolower(static_cast<unsigned char>(mixed[i])));
   const std::string list =
       "good.bin=" + ReferenceMd5OfFile(folder.Join("good.bin")) + "\r\n" +
       "bad.bin=" + ReferenceMd5OfFile(folder.Join("good.bin")) + "\r\n" +
@@ -44,39 +48,44 @@ TEST(VerificationModeTest, MarksEachListedFile) {
       "empty.digest=\r\n" +
       "sub\\inner.bin=" + ReferenceMd5OfFile(folder.Join("sub\\inner.bin")) + "\r\n" +
       " lead.bin=" + ReferenceMd5OfFile(folder.Join(" lead.bin")) + "\r\n" +
-      "spaced.bin= " + ReferenceMd5OfFile(folder.Join("spaced.bin")) + "\r\n";
+      "spaced.bin= " + ReferenceMd5OfFile(folder.Join("spaced.bin")) + "\r\n" +
+      "mixed.bin \t= " + mixed + " \t\r\n" +
+      "bad.bin=" + ReferenceMd5OfFile(folder.Join("bad.bin")) + "0\r\n";
   WriteTextFile(folder.Join("md5.ini"), list);
   std::map<std::string, FileFingerprint> prints;
   for (const char* name : {"good.bin", "bad.bin", "lower.bin", "sub\\inner.bin", " lead.bin",
-                           "spaced.bin", "md5.ini"})
+                           "spaced.bin", "mixed.bin", "md5.ini"})
     prints[name] = FingerprintOf(folder.Join(name));
   RemoteProgram program(folder.Path());
   ASSERT_TRUE(program.Started());
   const auto before = ListFolder(folder.Path());  // inputs and the program
   ASSERT_TRUE(program.WaitFor([&] {
     const auto rows = program.Rows();
-    if (rows.size() != 7) return false;
+    if (rows.size() != 9) return false;
     for (size_t i = 0; i < rows.size(); ++i)
       if (i != 3 && !IsVerdict(rows[i][4])) return false;
-    return rows[3][2] == texts::kDigestFailed;
+    return rows[3][4] == texts::kUnreadable;
   }, kVerdictTimeoutMs));
 
   const auto rows = program.Rows();
-  const std::vector<std::string> names = {"good.bin", "bad.bin", "lower.bin", "missing.bin",
-                                          "inner.bin", " lead.bin", "spaced.bin"};
+  const std::vector<std::string> names = {"good.bin",      "bad.bin",   "lower.bin",
+                                          "missing.bin",   "sub\\inner.bin", " lead.bin",
+                                          "spaced.bin",    "mixed.bin", "bad.bin"};
   for (size_t i = 0; i < rows.size(); ++i) {
     EXPECT_EQ(rows[i][0], std::to_string(i + 1));
-    EXPECT_EQ(rows[i][1], names[i]);  // file names only beside md5.ini
+    EXPECT_EQ(rows[i][1], names[i]);  // names as the list gives them
   }
   EXPECT_EQ(rows[0][4], texts::kVerified);
   EXPECT_EQ(rows[0][3], ReferenceMd5OfFile(folder.Join("good.bin")));
   EXPECT_EQ(rows[1][4], texts::kMismatch);
-  EXPECT_EQ(rows[2][4], texts::kMismatch);  // lower-case never matches
-  EXPECT_EQ(rows[3][3], texts::kComputing);
-  EXPECT_EQ(rows[3][4], "");  // a missing file gets no verdict
+  EXPECT_EQ(rows[2][4], texts::kVerified);  // a digest is a number: case does not matter
+  EXPECT_EQ(rows[3][2], texts::kDigestFailed);
+  EXPECT_EQ(rows[3][3], "");  // no longer computing
   EXPECT_EQ(rows[4][4], texts::kVerified);
-  EXPECT_EQ(rows[5][4], texts::kVerified);  // names are not trimmed
-  EXPECT_EQ(rows[6][4], texts::kMismatch);  // nor are digests
+  EXPECT_EQ(rows[5][4], texts::kVerified);  // a leading space belongs to the name
+  EXPECT_EQ(rows[6][4], texts::kVerified);  // spaces around the digest do not count
+  EXPECT_EQ(rows[7][4], texts::kVerified);  // nor around the name's end, nor tabs
+  EXPECT_EQ(rows[8][4], texts::kMismatch);  // 33 digits are no MD5 digest
   ExpectExportHidden(program);
 
   program.RequestClose();
@@ -86,7 +95,17 @@ TEST(VerificationModeTest, MarksEachListedFile) {
   for (const auto& [name, print] : prints) EXPECT_EQ(FingerprintOf(folder.Join(name)), print) << name;
 }
 
-TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {
+std::string LabelText(const RemoteProgram& program) {
+  char text[1024] = {};
+  HWND label = FindWindowExA(program.Window(), nullptr, "Static", nullptr);
+  if (label != nullptr) GetWindowTextA(label, text, sizeof text);
+  return text;
+}
+
+// A list without entries, one that cannot be read, and a missing list
+// given as the argument: each is named in the label with its reason, and
+// the window hashes as usual instead of waiting in verification mode.
+TEST(VerificationModeTest, AListThatCannotBeUsedIsReportedAndTheWindowHashes) {
   TempFolder lfOnly;
   WriteTestFile(lfOnly.Join("a.bin"), 10, 1);
   WriteTestFile(lfOnly.Join("b.bin"), 10, 2);
@@ -94,13 +113,29 @@ TEST(VerificationModeTest, ListWithoutUsableLinesStillHidesExport) {
                                             "\nb.bin=" + ReferenceMd5OfFile(lfOnly.Join("b.bin")) + "\n");
   TempFolder directory;
   CreateDirectoryA(directory.Join("md5.ini").c_str(), nullptr);
+  TempFolder programFolder;
+  const std::string missing = lfOnly.Join("gone.md5");
+  struct Case {
+    const TempFolder* folder;
+    std::vector<std::string> arguments;
+    std::string list;
+    const char* reason;
+  } const cases[] = {{&lfOnly, {}, lfOnly.Join("md5.ini"), texts::kListEmpty},
+                     {&directory, {}, directory.Join("md5.ini"), texts::kListUnreadable},
+                     {&programFolder, {missing}, missing, texts::kListUnreadable}};
 
-  for (const TempFolder* folder : {&lfOnly, &directory}) {
-    RemoteProgram program(folder->Path());
+  for (const Case& unusable : cases) {
+    SCOPED_TRACE(unusable.list);
+    RemoteProgram program(unusable.folder->Path(), unusable.arguments);
     ASSERT_TRUE(program.Started());
-    EXPECT_TRUE(program.WaitForRunToShow(kVerdictTimeoutMs)) << "no run";
-    EXPECT_EQ(program.RowCount(), 0) << folder->Path();
-    ExpectExportHidden(program);
+    EXPECT_TRUE(program.WaitFor(
+        [&] { return LabelText(program).find(unusable.reason) != std::string::npos; }, 30000))
+        << LabelText(program);
+    EXPECT_NE(LabelText(program).find(unusable.list), std::string::npos);
+    EXPECT_EQ(program.RowCount(), 0);
+    HWND exportButton = program.ChildWithCaption(texts::kExportButton);
+    ASSERT_NE(exportButton, nullptr);
+    EXPECT_TRUE(IsWindowVisible(exportButton));
     EXPECT_TRUE(program.Answers());
     program.RequestClose();
     EXPECT_EQ(program.WaitForExit(30000), 0);
@@ -196,10 +231,12 @@ TEST(CommandLineTest, ADigestListAloneIsVerifiedAgainstItsOwnFolder) {
              rows[2][2] == texts::kDigestFailed && IsVerdict(rows[3][4]);
     }, kVerdictTimeoutMs));
     const auto rows = program.Rows();
-    const std::vector<std::string> names = {"good.bin", "bad.bin", "missing.bin", "inner.bin"};
+    // As the list names them, "\\" for md5sum's "/".
+    const std::vector<std::string> names = {"good.bin", "bad.bin", "missing.bin", "sub\\inner.bin"};
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i][1], names[i]);
     EXPECT_EQ(rows[0][4], texts::kVerified);
     EXPECT_EQ(rows[1][4], texts::kMismatch);
+    EXPECT_EQ(rows[2][4], texts::kUnreadable);
     EXPECT_EQ(rows[3][4], texts::kVerified);
     ExpectExportHidden(program);
     program.RequestClose();

@@ -195,7 +195,7 @@ TEST(LoadStress, DropsWhileRunsAreInProgressThenStopAndDropAgain) {
   untouched.Expect();
 }
 
-TEST(LoadStress, CloseDuringTenThousandEntriesEndsWithCodeZeroAfterTheQueuedFiles) {
+TEST(LoadStress, CloseDuringTenThousandEntriesEndsWithCodeZeroWithoutReadingTheQueuedFiles) {
   TempFolder outer;
   const std::string folder = outer.Join("run");
   CreateDirectoryA(folder.c_str(), nullptr);
@@ -213,9 +213,8 @@ TEST(LoadStress, CloseDuringTenThousandEntriesEndsWithCodeZeroAfterTheQueuedFile
       list += Numbered("missing", i, ".bin=") + ReferenceMd5("") + "\r\n";
     }
   }
-  // Two files queue last and must be finished before the end: a large one,
-  // then a small one that finishes while the large one still runs, so its
-  // digest stays on screen long enough to be read from outside.
+  // Two files queue last, a large one and a small one: the close stops the
+  // run, so neither may be read after it.
   std::vector<std::string> lastDigests;
   for (int i = 0; i < 2; ++i) {
     const std::string name = Numbered("last", i, ".bin");
@@ -234,25 +233,14 @@ TEST(LoadStress, CloseDuringTenThousandEntriesEndsWithCodeZeroAfterTheQueuedFile
   ASSERT_TRUE(program.WaitFor([&] { return program.RowCount() == kPaths && !program.Cell(0, 4).empty(); },
                               kLoadTimeoutMs));
   program.RequestClose();
-  // The very last digest can be written a moment before the process ends,
-  // too briefly to be read from outside; one of the two suffices to show
-  // that queued files were still hashed after the close, and no existing
-  // file may fail on the way (closing does not stop files).
   std::vector<bool> lastSeen(2, false);
-  bool existingFailed = false;
-  int look = 0;
   while (!program.Exited()) {
     for (int i = 0; i < 2; ++i)
       if (program.Cell(kPaths - 2 + i, 3) == lastDigests[i]) lastSeen[i] = true;
-    const int row = (look++ * 2) % (kPaths - 2);  // existing files sit in even rows
-    if (program.Cell(row, 2) == texts::kDigestFailed) existingFailed = true;
     Sleep(5);
   }
   EXPECT_EQ(program.WaitForExit(10000), 0);
-  EXPECT_TRUE(lastSeen[0] || lastSeen[1]) << "ended before the last queued files were hashed";
-  EXPECT_FALSE(existingFailed);
-  std::printf("[ outcome  ] last queued files seen finished: %d, %d\n", lastSeen[0] ? 1 : 0,
-              lastSeen[1] ? 1 : 0);
+  EXPECT_FALSE(lastSeen[0] || lastSeen[1]) << "a file queued last was hashed after the close";
   untouched.Expect();
 }
 

@@ -1,6 +1,6 @@
 // The export button in normal mode writes the list through the real save
 // dialog: one line per row, names relative to the export file's folder
-// when the file lies inside it, else bare names.
+// when the file lies inside it, else full paths.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,16 +32,17 @@ TEST(ExportTest, ListedFilesBecomeADigestList) {
   ASSERT_TRUE(DropPaths({first, second, third}));
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
 
-  // Into the subfolder: the files above it keep their bare names.
+  // Into the subfolder: the files above it are named by their full paths,
+  // so two files of the same name stay apart and each verifies.
   const std::string exported = folder.Join("other\\digests");
   {
     DialogUser user(exported, /*confirm=*/true);
     ClickButton(按钮1);
   }
   EXPECT_EQ(ReadFileBytes(exported + ".txt"),  // the default extension was added
-            "same.bin=" + ReferenceMd5OfFile(first) + "\r\n" +
+            first + "=" + ReferenceMd5OfFile(first) + "\r\n" +
             "same.bin=" + ReferenceMd5OfFile(second) + "\r\n" +
-            "\x81\x5C.txt=" + ReferenceMd5OfFile(third) + "\r\n");
+            third + "=" + ReferenceMd5OfFile(third) + "\r\n");
   EXPECT_EQ(FingerprintOf(first), before[0]);
   EXPECT_EQ(FingerprintOf(second), before[1]);
   EXPECT_EQ(FingerprintOf(third), before[2]);

@@ -61,17 +61,28 @@ TEST(StopTest, StopEndsRunningAndQueuedFilesAsFailuresAndADropRestarts) {
     }
     ++stoppedLarge;
     EXPECT_EQ(rows[i].cell[2], texts::kDigestFailed);
-    EXPECT_EQ(rows[i].cell[3], texts::kComputing);
+    EXPECT_EQ(rows[i].cell[3], "");  // no longer computing
     EXPECT_LE(run->Read(i).done, doneAtStop[i] + kUnderWay) << "read on after the stop";
   }
   EXPECT_GT(stoppedLarge, 0) << "the stop ended no running file";
   for (size_t i = static_cast<size_t>(large); i < paths.size(); ++i) {
     EXPECT_EQ(rows[i].cell[2], texts::kDigestFailed);
-    EXPECT_EQ(rows[i].cell[3], texts::kComputing);
+    EXPECT_EQ(rows[i].cell[3], "");  // no longer computing
     EXPECT_EQ(rows[i].cell[4], "");  // failed before the first read
   }
   EXPECT_TRUE(LabelText().rfind(std::string(texts::kTotalCount) + std::to_string(paths.size()) +
                                     texts::kArrow, 0) == 0);
+  // Were they a verified list's files, the stopped ones would say so.
+  for (size_t i = 0; i < paths.size(); ++i) expectedDigests.Append(Text("listed"));
+  verificationMode = true;
+  rows = ReadRows();
+  verificationMode = false;
+  expectedDigests.Clear();
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (rows[i].cell[2] == texts::kDigestFailed) {
+      EXPECT_EQ(rows[i].cell[4], texts::kStopped) << i;
+    }
+  }
 
   // A new drop clears the stop and hashes every listed file again.
   const std::string extra = folder.Join("extra.bin");

@@ -1,5 +1,5 @@
 // Verdicts of the 400 ms tick: only rows whose digest is final are judged,
-// byte for byte; a matching file is never marked as an error, however runs
+// as numbers; a matching file is never marked as an error, however runs
 // and ticks interleave.
 #include <gtest/gtest.h>
 
@@ -41,13 +41,13 @@ void Finish(RunRows& rows, std::int32_t row, const std::string& digest) {
   rows.Finish(row, Text(digest.c_str()));
 }
 
-TEST(VerdictTest, JudgesOnlyFinishedRowsByteForByte) {
+TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
   StartProgramWindow();
   ResetRuns();
   const std::string digest = "900150983CD24FB0D6963F7D28E17F72";
   for (const char* expected : {digest.c_str(), digest.c_str(), digest.c_str(), digest.c_str(),
                                "900150983cd24fb0d6963f7d28e17f72",
-                               "900150983CD24FB0D6963F7D28E17F72 ", digest.c_str()})
+                               "\t900150983CD24FB0D6963F7D28E17F72 ", digest.c_str()})
     expectedDigests.Append(expected);
   const ShownRows rows(8);
   rows->Start(0, 1000);
@@ -70,10 +70,14 @@ TEST(VerdictTest, JudgesOnlyFinishedRowsByteForByte) {
   EXPECT_EQ(cells[2].cell[4], "99%");
   EXPECT_EQ(cells[3].cell[4], texts::kVerified);
   EXPECT_EQ(cells[3].cell[3], digest);
-  EXPECT_EQ(cells[4].cell[4], texts::kMismatch);
-  EXPECT_EQ(cells[5].cell[4], texts::kMismatch);
+  EXPECT_EQ(cells[4].cell[4], texts::kVerified);
+  EXPECT_EQ(cells[5].cell[4], texts::kVerified);
   EXPECT_EQ(cells[6].cell[2], texts::kDigestFailed);
-  EXPECT_EQ(cells[6].cell[4], "");
+  EXPECT_EQ(cells[6].cell[3], "");  // no longer computing
+  EXPECT_EQ(cells[6].cell[4], "");  // no verdict outside verification mode
+  verificationMode = true;
+  EXPECT_EQ(ReadRows()[6].cell[4], texts::kUnreadable);
+  verificationMode = false;
   EXPECT_EQ(cells[7].cell[4], "100%");
 
   // The unfinished row is judged at the first tick after its digest.
@@ -188,6 +192,8 @@ TEST(VerdictTest, AFewThousandListedFilesAllPassWithOneOpenFilePerWorkerAtMost) 
     return true;
   }, 5000));
   EXPECT_EQ(ReadRows().size(), static_cast<size_t>(kFiles));
+  // Column 0 fits the largest row number between its cell's insets.
+  EXPECT_GE(ListColumnWidth(超级列表框, kColumnNumber), ListTextWidth(超级列表框, Text(total.c_str())) + 4);
   EXPECT_LE(PeakOpenRunFiles(), 2 * workerThreadCount);
   EXPECT_GE(PeakOpenRunFiles(), 1);
   EXPECT_EQ(OpenRunFiles(), 0);

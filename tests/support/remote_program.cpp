@@ -1,7 +1,6 @@
 #include "tests/support/remote_program.h"
 
 #include <commctrl.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 
@@ -134,45 +133,6 @@ bool RemoteProgram::WaitFor(const std::function<bool()>& done, DWORD timeoutMs) 
 bool RemoteProgram::Answers(DWORD timeoutMs) const {
   DWORD_PTR result = 0;
   return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
-}
-
-namespace {
-
-int ThreadsOf(DWORD processId) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-    count += entry.th32OwnerProcessID == processId;
-  CloseHandle(snapshot);
-  return count;
-}
-
-// The threads of the program with nothing to do: started without a list,
-// it runs nothing until something is dropped.
-int ThreadsOfAnIdleProgram() {
-  static const int threads = [] {
-    TempFolder folder;
-    RemoteProgram idle(folder.Path());
-    WaitForInputIdle(idle.Process(), 10000);
-    const int count = ThreadsOf(GetProcessId(idle.Process()));
-    idle.RequestClose();
-    idle.WaitForExit(30000);
-    return count;
-  }();
-  return threads;
-}
-
-}  // namespace
-
-bool RemoteProgram::WaitForRunToShow(DWORD timeoutMs) const {
-  const int idle = ThreadsOfAnIdleProgram();
-  if (!WaitFor([&] { return ThreadsOf(process_.dwProcessId) > idle; }, timeoutMs)) return false;
-  constexpr DWORD kWindowUpdatesMs = 500;  // the window applies a run's changes every 40 ms
-  WaitFor([this] { return RowCount() > 0; }, kWindowUpdatesMs);
-  return true;
 }
 
 void RemoteProgram::RequestClose() const { PostMessageA(window_, WM_CLOSE, 0, 0); }

@@ -32,11 +32,6 @@ class RemoteProgram {
   bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) const;
   // Longest time the window took to answer WM_NULL while `during` held.
   bool Answers(DWORD timeoutMs = 1000) const;
-  // Waits until the program has started a run (its worker threads exist)
-  // and then for a few of the window's updates, which would show the run's
-  // rows: after it, no rows means the run has none. False when no run
-  // started in time.
-  bool WaitForRunToShow(DWORD timeoutMs) const;
 
   void RequestClose() const;
   // Waits for the process to end; its exit code, or -1 on time-out.

@@ -586,4 +586,22 @@ TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
   filePaths.Clear();
 }
 
+// A dropped digest list's row offers to verify it, as "Open with" does; a
+// list that cannot be read says so in the label and changes nothing else.
+TEST(RowMenu, ADigestListsRowOffersToVerifyIt) {
+  TestMainWindow window(CopyingEvents());
+  AddListedRow("C:\\no such dir\\files.md5", "");
+  SelectRow(0);
+  const ShownMenu shown = OpenRowMenuAndPick(window.Handle(), 2);
+  EXPECT_EQ(shown.items,
+            (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, texts::kVerifyThisList}));
+  char label[512] = {};
+  GetWindowTextA(标签1, label, sizeof label);
+  EXPECT_EQ(std::string(label).rfind(texts::kListUnreadable, 0), 0u) << label;
+  EXPECT_NE(std::string(label).find("C:\\no such dir\\files.md5"), std::string::npos);
+  EXPECT_FALSE(verificationMode);
+  EXPECT_EQ(filePaths.Count(), 1);
+  filePaths.Clear();
+}
+
 }  // namespace
