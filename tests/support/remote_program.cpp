@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "services/texts.h"
-#include "tests/support/test_files.h"
 
 namespace {
 
