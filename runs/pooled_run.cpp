@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "engine/completion_port_pool.h"
 #include "engine/file_reader.h"
 #include "engine/md5_hasher.h"
+#include "engine/md5_lanes.h"
 #include "engine/read_ahead.h"
 #include "runs/run_state.h"
 #include "services/text_ops.h"
@@ -111,42 +113,6 @@ void PublishChunk(RunRows& rows, std::int32_t row, std::int64_t size, std::int64
   rows.Progress(row, done);
 }
 
-// One buffer, reads and hashing in turn: files of one chunk, or no second
-// buffer to be had within the budget.
-bool HashChunksInTurn(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
-                      std::int64_t size, Md5Hasher& hasher, ByteBuffer& chunk) {
-  std::int64_t done = 0;
-  while (done < size) {
-    if (ShouldStopReading(rows.Generation())) return false;
-    const std::int32_t bytesRead = reader.Read(file, chunk, kChunkSize);
-    done += bytesRead;
-    hasher.Update(chunk);
-    PublishChunk(rows, row, size, done);
-    // A read that brings nothing before the size is reached (the file
-    // shrank, a read error) must not pass for a whole file.
-    if (bytesRead == 0) return false;
-  }
-  return done == size;  // more than the size: the file grew while read
-}
-
-// Two buffers: the next chunk is read while this one is hashed.
-bool HashChunksReadingAhead(HANDLE file, RunRows& rows, std::int32_t row, std::int64_t size,
-                            Md5Hasher& hasher, ByteBuffer& first, ByteBuffer& second) {
-  const std::uint32_t generation = rows.Generation();
-  ReadAhead chunks(file, size, kChunkSize, first, second,
-                   [generation] { return ShouldStopReading(generation); });
-  std::int64_t done = 0;
-  while (const ByteBuffer* chunk = chunks.Next()) {
-    done += chunk->Length();
-    hasher.Update(*chunk);
-    PublishChunk(rows, row, size, done);
-    const bool broughtNothing = chunk->IsEmpty();
-    chunks.Release();
-    if (broughtNothing) return false;
-  }
-  return done == size;  // less: stopped or cut short; more: the file grew
-}
-
 // Reading ahead pays only where a processor would otherwise idle: with as
 // many files left as processors, other files' hashing already fills the
 // time a read takes, and a reader thread per file only competes with it.
@@ -154,22 +120,74 @@ bool ShouldReadAhead(const RunRows& rows, std::int64_t size) {
   return size > kChunkSize && rows.Unsettled() < ProcessorCount();
 }
 
-// Reads and hashes the whole file; true only when exactly the size taken
-// at the start went through MD5.
-bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
-                std::int64_t size, Md5Hasher& hasher) {
-  if (size == 0) {  // complete without any read
-    PublishChunk(rows, row, size, 0);
-    return true;
+// One listed file in a lane of a hashing thread: its handle, its running
+// MD5, and its chunk buffer (two with a reading thread of its own).
+class LaneFile {
+ public:
+  LaneFile(const FileReader& reader, RunRows& rows, std::int32_t row, ChunkLease chunk)
+      : reader_(reader), rows_(rows), row_(row), chunk_(std::move(chunk)),
+        file_(reader, filePaths.At(rows.PositionOf(row))), size_(reader.GetSize(file_.Handle())) {
+    rows.Start(row, size_);
+    hasher_.Init();
+    if (size_ == 0) PublishChunk(rows, row, size_, 0);  // complete without any read
+    if (size_ > 0 && chunk_ && ShouldReadAhead(rows, size_)) {
+      ahead_ = Chunks().TryTake();
+      if (ahead_) {
+        const std::uint32_t generation = rows.Generation();
+        reading_ = std::make_unique<ReadAhead>(file_.Handle(), size_, kChunkSize, chunk_.Buffer(),
+                                               ahead_.Buffer(),
+                                               [generation] { return ShouldStopReading(generation); });
+      }
+    }
   }
-  ChunkLease chunk = Chunks().Take();
-  if (!chunk) return false;
-  if (ShouldReadAhead(rows, size)) {
-    ChunkLease ahead = Chunks().TryTake();
-    if (ahead) return HashChunksReadingAhead(file, rows, row, size, hasher, chunk.Buffer(), ahead.Buffer());
+  LaneFile(const LaneFile&) = delete;
+  LaneFile& operator=(const LaneFile&) = delete;
+
+  std::int32_t Row() const { return row_; }
+  // Whether the file ends without another read: cannot be read at all, or
+  // complete (an empty file is, without any read).
+  bool EndsUnread() const { return size_ <= 0 || !chunk_; }
+  bool WholeFileHashed() const { return size_ == 0; }
+
+  // The next chunk in file order, read by this thread or taken from the
+  // reading thread; null when the file ends here: stopped, a newer run, or
+  // nothing more to be read.
+  const ByteBuffer* NextChunk() {
+    if (reading_ != nullptr) return reading_->Next();
+    if (ShouldStopReading(rows_.Generation())) return nullptr;  // no read after a stop
+    reader_.Read(file_.Handle(), chunk_.Buffer(), kChunkSize);
+    return &chunk_.Buffer();
   }
-  return HashChunksInTurn(reader, file, rows, row, size, hasher, chunk.Buffer());
-}
+  // After the chunk went through MD5: its progress; false when the file
+  // ends with it (`whole` tells whether exactly the size was hashed).
+  bool ChunkHashed(const ByteBuffer& chunk, bool& whole) {
+    done_ += chunk.Length();
+    PublishChunk(rows_, row_, size_, done_);
+    if (reading_ != nullptr) reading_->Release();
+    // A read that brings nothing before the size is reached (the file
+    // shrank, a read error) must not pass for a whole file; more than the
+    // size: the file grew while read.
+    whole = done_ == size_;
+    return done_ < size_ && !chunk.IsEmpty();
+  }
+  Md5Hasher& Hasher() { return hasher_; }
+  void Close() {
+    reading_.reset();
+    file_.Close();
+  }
+
+ private:
+  const FileReader& reader_;
+  RunRows& rows_;
+  const std::int32_t row_;
+  ChunkLease chunk_;
+  ChunkLease ahead_;
+  RunFile file_;
+  const std::int64_t size_;
+  std::int64_t done_ = 0;
+  Md5Hasher hasher_;
+  std::unique_ptr<ReadAhead> reading_;  // destroyed before the handle closes
+};
 
 void CountFinishedFile(std::uint32_t generation, bool success) {
   std::lock_guard<std::mutex> step(Shared().lock);
@@ -194,26 +212,80 @@ void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest
   if (last) NoticeRunSettled(rows.Generation());
 }
 
-void DigestRow(RunRows& rows, std::int32_t row) {
-  const std::uint32_t generation = rows.Generation();
-  if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
-    SettleRow(rows, row, false, Text());
-    return;
-  }
-  const FileReader reader;
-  RunFile file(reader, filePaths.At(rows.PositionOf(row)));
-  const std::int64_t size = reader.GetSize(file.Handle());
-  rows.Start(row, size);
-  Md5Hasher hasher;
-  hasher.Init();
-  bool success = size >= 0 && HashChunks(reader, file.Handle(), rows, row, size, hasher);
-  hasher.Final();
-  file.Close();
-  if (!IsCurrentRun(generation)) return;  // a newer run shows other rows
-  // Without the system's MD5 there is no digest text: that is no success.
-  const Text digest = hasher.GetDigestText();
-  SettleRow(rows, row, success && !digest.IsEmpty(), digest);
+// Hashing threads: about one per processor, never more than the pool has.
+// Each hashes several files side by side in MD5 lanes; all together hold
+// no more files open than the pool has workers.
+std::int32_t HashingThreads(std::int32_t poolThreads) {
+  return std::max(1, std::min(ProcessorCount(), poolThreads));
 }
+
+std::int32_t LanesPerThread(std::int32_t poolThreads) {
+  return std::clamp(poolThreads / HashingThreads(poolThreads), 1, WidthOf(BestMd5Variant()));
+}
+
+// The files of one hashing thread, a lane each.
+class Lanes {
+ public:
+  Lanes(RunRows& rows, std::int32_t width) : rows_(rows), width_(width) {}
+
+  // Takes the next listed files into free lanes. A file that ends at once
+  // (stopped before its first read, not openable, empty) settles here.
+  void TakeFiles(const FileReader& reader) {
+    while (static_cast<std::int32_t>(files_.size()) < width_) {
+      // The first buffer may be waited for; more only if the budget has
+      // them, so no two threads wait on each other.
+      ChunkLease chunk = files_.empty() ? Chunks().Take() : Chunks().TryTake();
+      if (!chunk && !files_.empty()) return;
+      const std::int32_t row = rows_.ClaimNext();
+      if (row < 0) return;
+      if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
+        SettleRow(rows_, row, false, Text());
+        continue;
+      }
+      auto file = std::make_unique<LaneFile>(reader, rows_, row, std::move(chunk));
+      if (file->EndsUnread()) {
+        Settle(*file, file->WholeFileHashed());
+        continue;
+      }
+      files_.push_back(std::move(file));
+    }
+  }
+  bool IsEmpty() const { return files_.empty(); }
+
+  // One chunk of every file, hashed together; files that end with it settle.
+  void HashNextChunks(Md5Lanes& engine) {
+    std::vector<const ByteBuffer*> chunks(files_.size(), nullptr);
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      chunks[i] = files_[i]->NextChunk();
+      if (chunks[i] == nullptr || chunks[i]->IsEmpty()) continue;
+      engine.Feed(static_cast<std::int32_t>(i), files_[i]->Hasher().Stream(), chunks[i]->Data(),
+                  static_cast<std::size_t>(chunks[i]->Length()));
+    }
+    engine.RunToEnd();
+    std::vector<std::unique_ptr<LaneFile>> going;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      bool whole = false;
+      if (chunks[i] != nullptr && files_[i]->ChunkHashed(*chunks[i], whole)) {
+        going.push_back(std::move(files_[i]));
+        continue;
+      }
+      Settle(*files_[i], whole && chunks[i] != nullptr);
+    }
+    files_ = std::move(going);
+  }
+
+ private:
+  void Settle(LaneFile& file, bool whole) {
+    file.Hasher().Final();
+    file.Close();
+    if (!IsCurrentRun(rows_.Generation())) return;  // a newer run shows other rows
+    SettleRow(rows_, file.Row(), whole, file.Hasher().GetDigestText());
+  }
+
+  RunRows& rows_;
+  const std::int32_t width_;
+  std::vector<std::unique_ptr<LaneFile>> files_;
+};
 
 }  // namespace
 
@@ -238,7 +310,7 @@ void StartPooledRun() {
   }
   // One item per worker, each taking rows until none is left: posting one
   // item per file would cost the window thread a server call per file.
-  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(),
+  const std::int32_t items = std::min<std::int32_t>(HashingThreads(workerPool->ThreadCount()),
                                                     static_cast<std::int32_t>(positions.size()));
   for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, 0);
 }
@@ -246,9 +318,16 @@ void StartPooledRun() {
 void DigestFile(std::uint32_t generation, std::uint32_t) {
   const std::shared_ptr<RunRows> rows = RowsOfRun(generation);
   if (rows == nullptr) return;  // a newer run took over before this item ran
-  for (std::int32_t row = rows->ClaimNext(); row >= 0; row = rows->ClaimNext()) {
+  const FileReader reader;
+  const std::int32_t poolThreads = workerPool->ThreadCount();
+  Md5Lanes engine(BestMd5Variant());
+  Lanes lanes(*rows, LanesPerThread(poolThreads));
+  for (;;) {
+    // A newer run: its files are left at their next chunk, counting nothing.
     if (!IsCurrentRun(generation)) return;
-    DigestRow(*rows, row);
+    lanes.TakeFiles(reader);
+    if (lanes.IsEmpty()) return;
+    lanes.HashNextChunks(engine);
   }
 }
 
