@@ -14,10 +14,13 @@ inline std::uint32_t WordAt(const std::uint8_t* block, int index) {
 
 inline std::uint32_t Rotl(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-// The round functions in forms with one operation fewer than RFC 1321's.
+// Each step adds a, the message word and the constant first, and the round
+// function of b (the value the previous step just made) last, so that the
+// chain from one step to the next is as short as it can be. G's two terms
+// never both have a bit set, so they may be added: the one without b is
+// then ready early too.
 inline std::uint32_t F(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return d ^ (b & (c ^ d)); }
-inline std::uint32_t G(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return c ^ (d & (b ^ c)); }
-inline std::uint32_t H(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return b ^ c ^ d; }
+inline std::uint32_t H(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return b ^ (c ^ d); }
 inline std::uint32_t I(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return c ^ (b | ~d); }
 
 }  // namespace
@@ -28,9 +31,9 @@ void Md5BlocksScalar(Md5State* const* states, const std::uint8_t* const* data, s
   std::uint32_t a = s[0], b = s[1], c = s[2], d = s[3];
   for (; blocks > 0; --blocks, block += kMd5BlockSize) {
     const std::uint32_t a0 = a, b0 = b, c0 = c, d0 = d;
-#define STEP_WITH(FN, a, b, c, d, k, r, t) a = b + Rotl(a + FN(b, c, d) + WordAt(block, k) + t, r);
+#define STEP_WITH(FN, a, b, c, d, k, r, t) a = b + Rotl((a + WordAt(block, k) + t) + FN(b, c, d), r);
 #define STEP_F(a, b, c, d, k, r, t) STEP_WITH(F, a, b, c, d, k, r, t)
-#define STEP_G(a, b, c, d, k, r, t) STEP_WITH(G, a, b, c, d, k, r, t)
+#define STEP_G(a, b, c, d, k, r, t) a = b + Rotl((a + WordAt(block, k) + t + (c & ~d)) + (b & d), r);
 #define STEP_H(a, b, c, d, k, r, t) STEP_WITH(H, a, b, c, d, k, r, t)
 #define STEP_I(a, b, c, d, k, r, t) STEP_WITH(I, a, b, c, d, k, r, t)
     MD5_ROUND_F(STEP_F)
@@ -72,11 +75,13 @@ void Md5BlocksTwoStreams(Md5State* const* states, const std::uint8_t* const* dat
 #define OTHER_c y
 #define OTHER_d v
 #define OTHER(r) OTHER_##r
-#define STEP_WITH(FN, a, b, c, d, k, r, t)                                     \
-  a = b + Rotl(a + FN(b, c, d) + WordAt(block, k) + t, r);                     \
-  OTHER(a) = OTHER(b) + Rotl(OTHER(a) + FN(OTHER(b), OTHER(c), OTHER(d)) + WordAt(other, k) + t, r);
+#define STEP_WITH(FN, a, b, c, d, k, r, t)                                       \
+  a = b + Rotl((a + WordAt(block, k) + t) + FN(b, c, d), r);                     \
+  OTHER(a) = OTHER(b) + Rotl((OTHER(a) + WordAt(other, k) + t) + FN(OTHER(b), OTHER(c), OTHER(d)), r);
 #define STEP_F(a, b, c, d, k, r, t) STEP_WITH(F, a, b, c, d, k, r, t)
-#define STEP_G(a, b, c, d, k, r, t) STEP_WITH(G, a, b, c, d, k, r, t)
+#define STEP_G(a, b, c, d, k, r, t)                                              \
+  a = b + Rotl((a + WordAt(block, k) + t + (c & ~d)) + (b & d), r);              \
+  OTHER(a) = OTHER(b) + Rotl((OTHER(a) + WordAt(other, k) + t + (OTHER(c) & ~OTHER(d))) + (OTHER(b) & OTHER(d)), r);
 #define STEP_H(a, b, c, d, k, r, t) STEP_WITH(H, a, b, c, d, k, r, t)
 #define STEP_I(a, b, c, d, k, r, t) STEP_WITH(I, a, b, c, d, k, r, t)
     MD5_ROUND_F(STEP_F)
