@@ -82,7 +82,7 @@ struct OpenFile {
   std::size_t index = 0;
   HANDLE handle = INVALID_HANDLE_VALUE;
   Md5Stream stream;
-  Buffer chunk;
+  std::unique_ptr<Buffer> chunk;  // reused from file to file
   DWORD got = 0;
   bool failed = false;
   ~OpenFile() {
@@ -99,6 +99,7 @@ struct Totals {
 void HashFiles(const std::vector<ListedFile>& files, int lanesPerThread, Totals& totals) {
   Md5Lanes lanes(BestMd5Variant());
   std::vector<std::unique_ptr<OpenFile>> open;
+  std::vector<std::unique_ptr<Buffer>> spare;
   std::int64_t bytes = 0;
   for (;;) {
     while (static_cast<int>(open.size()) < lanesPerThread) {
@@ -112,14 +113,17 @@ void HashFiles(const std::vector<ListedFile>& files, int lanesPerThread, Totals&
         ++totals.wrong;
         continue;
       }
+      if (spare.empty()) spare.push_back(std::make_unique<Buffer>());
+      file->chunk = std::move(spare.back());
+      spare.pop_back();
       open.push_back(std::move(file));
     }
     if (open.empty()) break;
     for (std::size_t i = 0; i < open.size(); ++i) {
       OpenFile& file = *open[i];
-      file.failed = !ReadFile(file.handle, file.chunk.data, kChunkSize, &file.got, nullptr);
+      file.failed = !ReadFile(file.handle, file.chunk->data, kChunkSize, &file.got, nullptr);
       if (file.failed) file.got = 0;
-      lanes.Feed(static_cast<std::int32_t>(i), file.stream, file.chunk.data, file.got);
+      lanes.Feed(static_cast<std::int32_t>(i), file.stream, file.chunk->data, file.got);
       bytes += file.got;
     }
     lanes.RunToEnd();
@@ -132,6 +136,7 @@ void HashFiles(const std::vector<ListedFile>& files, int lanesPerThread, Totals&
       std::uint8_t digest[16];
       file->stream.Finish(digest);
       if (file->failed || HexOf(digest) != files[file->index].digest) ++totals.wrong;
+      spare.push_back(std::move(file->chunk));
     }
     open = std::move(going);
   }
