@@ -71,6 +71,31 @@ std::shared_ptr<RunRows> RowsOfRun(std::uint32_t generation) {
   return rows;
 }
 
+// The files the runs' threads hold at once, all runs together: no more than
+// the pool has workers, as when each worker held one.
+std::atomic<std::int32_t> filesInFlight{0};
+
+class FileSlot {
+ public:
+  explicit FileSlot(std::int32_t limit) {
+    std::int32_t used = filesInFlight.load();
+    while (used < limit && !filesInFlight.compare_exchange_weak(used, used + 1)) {
+    }
+    held_ = used < limit;
+  }
+  ~FileSlot() {
+    if (held_) filesInFlight.fetch_sub(1);
+  }
+  FileSlot(FileSlot&& other) noexcept : held_(std::exchange(other.held_, false)) {}
+  FileSlot(const FileSlot&) = delete;
+  FileSlot& operator=(const FileSlot&) = delete;
+  FileSlot& operator=(FileSlot&&) = delete;
+  explicit operator bool() const { return held_; }
+
+ private:
+  bool held_ = false;
+};
+
 // One listed file opened by the worker that hashes it, counted while open.
 class RunFile {
  public:
@@ -124,8 +149,8 @@ bool ShouldReadAhead(const RunRows& rows, std::int64_t size) {
 // MD5, and its chunk buffer (two with a reading thread of its own).
 class LaneFile {
  public:
-  LaneFile(const FileReader& reader, RunRows& rows, std::int32_t row, ChunkLease chunk)
-      : reader_(reader), rows_(rows), row_(row), chunk_(std::move(chunk)),
+  LaneFile(FileSlot slot, const FileReader& reader, RunRows& rows, std::int32_t row, ChunkLease chunk)
+      : slot_(std::move(slot)), reader_(reader), rows_(rows), row_(row), chunk_(std::move(chunk)),
         file_(reader, filePaths.At(rows.PositionOf(row))), size_(reader.GetSize(file_.Handle())) {
     rows.Start(row, size_);
     hasher_.Init();
@@ -148,6 +173,7 @@ class LaneFile {
   // complete (an empty file is, without any read).
   bool EndsUnread() const { return size_ <= 0 || !chunk_; }
   bool WholeFileHashed() const { return size_ == 0; }
+  bool IsLarge() const { return size_ > kChunkSize; }
 
   // The next chunk in file order, read by this thread or taken from the
   // reading thread; null when the file ends here: stopped, a newer run, or
@@ -177,6 +203,7 @@ class LaneFile {
   }
 
  private:
+  FileSlot slot_;  // given back last, after the handle closed
   const FileReader& reader_;
   RunRows& rows_;
   const std::int32_t row_;
@@ -212,9 +239,12 @@ void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest
   if (last) NoticeRunSettled(rows.Generation());
 }
 
-// Hashing threads: about one per processor, never more than the pool has.
-// Each hashes several files side by side in MD5 lanes; all together hold
-// no more files open than the pool has workers.
+// Hashing threads: one per processor, each hashing several large files
+// side by side in MD5 lanes. The pool's other workers help only once the
+// run's first file is done, one file at a time: with small files the time
+// goes to opening and closing them, which waits for the system, and more
+// threads fill that wait; with large files they would only take a share of
+// the processors from the lanes.
 std::int32_t HashingThreads(std::int32_t poolThreads) {
   return std::max(1, std::min(ProcessorCount(), poolThreads));
 }
@@ -223,32 +253,41 @@ std::int32_t LanesPerThread(std::int32_t poolThreads) {
   return std::clamp(poolThreads / HashingThreads(poolThreads), 1, WidthOf(BestMd5Variant()));
 }
 
-// The files of one hashing thread, a lane each.
+constexpr DWORD kSlotPollMs = 10;
+
+// The files of one thread, a lane each.
 class Lanes {
  public:
-  Lanes(RunRows& rows, std::int32_t width) : rows_(rows), width_(width) {}
+  Lanes(RunRows& rows, std::int32_t width, bool helper, std::int32_t slotLimit)
+      : rows_(rows), width_(width), helper_(helper), slotLimit_(slotLimit) {}
 
-  // Takes the next listed files into free lanes. A file that ends at once
-  // (stopped before its first read, not openable, empty) settles here.
-  void TakeFiles(const FileReader& reader) {
+  // Takes the next listed files into free lanes: a first file, more only
+  // beside large ones (small ones are done before a second could help). A
+  // file that ends at once (stopped before its first read, not openable,
+  // empty) settles here. False when this thread has nothing more to do.
+  bool TakeFiles(const FileReader& reader) {
     while (static_cast<std::int32_t>(files_.size()) < width_) {
+      if (!files_.empty() && !files_.back()->IsLarge()) return true;
+      FileSlot slot = files_.empty() ? WaitForSlot() : FileSlot(slotLimit_);
+      if (!slot) return !files_.empty();
       // The first buffer may be waited for; more only if the budget has
       // them, so no two threads wait on each other.
       ChunkLease chunk = files_.empty() ? Chunks().Take() : Chunks().TryTake();
-      if (!chunk && !files_.empty()) return;
+      if (!chunk && !files_.empty()) return true;
       const std::int32_t row = rows_.ClaimNext();
-      if (row < 0) return;
+      if (row < 0) return !files_.empty();
       if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
         SettleRow(rows_, row, false, Text());
         continue;
       }
-      auto file = std::make_unique<LaneFile>(reader, rows_, row, std::move(chunk));
+      auto file = std::make_unique<LaneFile>(std::move(slot), reader, rows_, row, std::move(chunk));
       if (file->EndsUnread()) {
         Settle(*file, file->WholeFileHashed());
         continue;
       }
       files_.push_back(std::move(file));
     }
+    return true;
   }
   bool IsEmpty() const { return files_.empty(); }
 
@@ -275,6 +314,21 @@ class Lanes {
   }
 
  private:
+  // A slot for this thread's first file: held by other threads' files
+  // (of this run or a stale one) until one of them ends. A helper waits
+  // for the run's first file to be done.
+  FileSlot WaitForSlot() {
+    for (;;) {
+      if (!IsCurrentRun(rows_.Generation()) || rows_.AllClaimed()) return FileSlot(0);
+      const bool mayHelp = !helper_ || rows_.Unsettled() < rows_.Count();
+      if (mayHelp) {
+        FileSlot slot(slotLimit_);
+        if (slot) return slot;
+      }
+      Sleep(kSlotPollMs);
+    }
+  }
+
   void Settle(LaneFile& file, bool whole) {
     file.Hasher().Final();
     file.Close();
@@ -284,6 +338,8 @@ class Lanes {
 
   RunRows& rows_;
   const std::int32_t width_;
+  const bool helper_;
+  const std::int32_t slotLimit_;
   std::vector<std::unique_ptr<LaneFile>> files_;
 };
 
@@ -310,23 +366,23 @@ void StartPooledRun() {
   }
   // One item per worker, each taking rows until none is left: posting one
   // item per file would cost the window thread a server call per file.
-  const std::int32_t items = std::min<std::int32_t>(HashingThreads(workerPool->ThreadCount()),
+  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(),
                                                     static_cast<std::int32_t>(positions.size()));
-  for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, 0);
+  for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, static_cast<std::uint32_t>(item));
 }
 
-void DigestFile(std::uint32_t generation, std::uint32_t) {
+void DigestFile(std::uint32_t generation, std::uint32_t rank) {
   const std::shared_ptr<RunRows> rows = RowsOfRun(generation);
   if (rows == nullptr) return;  // a newer run took over before this item ran
   const FileReader reader;
   const std::int32_t poolThreads = workerPool->ThreadCount();
+  const bool helper = static_cast<std::int32_t>(rank) >= HashingThreads(poolThreads);
   Md5Lanes engine(BestMd5Variant());
-  Lanes lanes(*rows, LanesPerThread(poolThreads));
+  Lanes lanes(*rows, helper ? 1 : LanesPerThread(poolThreads), helper, poolThreads);
   for (;;) {
     // A newer run: its files are left at their next chunk, counting nothing.
     if (!IsCurrentRun(generation)) return;
-    lanes.TakeFiles(reader);
-    if (lanes.IsEmpty()) return;
+    if (!lanes.TakeFiles(reader)) return;
     lanes.HashNextChunks(engine);
   }
 }

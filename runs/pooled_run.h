@@ -35,7 +35,7 @@ inline constexpr std::int64_t kChunkMemoryBudget = std::int64_t{256} * 1024 * 10
 inline constexpr double kPercentScale = 100.0;
 
 void StartPooledRun();
-// The work routine: (run generation, unused).
+// The work routine: (run generation, the item's rank among the run's items).
 void DigestFile(std::uint32_t generation, std::uint32_t unused);
 void RequestStop();
 // Once every row of a run is done or failed, (message, run generation, 0)
