@@ -3,21 +3,22 @@
 //
 // How it works: the run publishes, the window applies. StartPooledRun
 // (window thread) builds a new RunRows from filePaths, makes it the current
-// run and posts one work item (run generation) per hashing thread: about
-// one per processor, as a thread keeps its processor busy by itself. Each
-// (DigestFile) claims rows of that run and hashes several files at once,
-// one per MD5 lane (Md5Lanes): every round it gets the next 8 MiB chunk of
-// each of its files, hashes them together, and publishes each row's
-// progress and result into the run's rows; a file that ends frees its lane
-// for the next row at once. The threads together hold no more files open
-// than the pool has workers. Chunks are read by the hashing thread itself,
-// while the other threads' hashing fills the processors; with fewer files
+// run and posts one work item (run generation, rank) per worker. The first
+// items, one per processor, are hashing threads (DigestFile): each claims
+// rows of that run and hashes several large files at once, one per MD5
+// lane (Md5Lanes): every round it gets the next 8 MiB chunk of each of its
+// files, hashes them together, and publishes each row's progress and result
+// into the run's rows; a file that ends frees its lane for the next row at
+// once. The other items help once the run's first file is done, one file
+// at a time, for runs of many small files. All runs' threads together hold
+// no more files than the pool has workers. Chunks are read by the thread
+// itself, while the other threads fill the processors; with fewer files
 // left than processors a file gets a reading thread of its own (ReadAhead)
 // that reads its next chunk while this one is hashed. The count step and
-// the label text it produces are published here too; nothing a hashing
-// thread does waits for the window. A newer run makes the older one stale:
-// its threads stop at their next chunk and count nothing. stopRequested is
-// checked before every read.
+// the label text it produces are published here too; nothing a thread does
+// waits for the window. A newer run makes the older one stale: its threads
+// stop at their next chunk and count nothing. stopRequested is checked
+// before every read.
 #pragma once
 
 #include <windows.h>
