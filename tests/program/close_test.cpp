@@ -12,7 +12,9 @@
 
 namespace {
 
-constexpr std::int64_t kLargeBytesInAll = 1024LL * 1024 * 1024;
+// Enough that no large file ends before the close, even with the lanes'
+// speed on a loaded machine: a freed worker would take a queued file.
+constexpr std::int64_t kLargeBytesInAll = 2048LL * 1024 * 1024;
 constexpr DWORD kRunTimeoutMs = 180000;
 
 // One large file per worker of the program, so the last two rows queue.
@@ -73,15 +75,18 @@ TEST_F(CloseTest, CloseHidesTheWindowAndStopsTheRunAtOnce) {
                               kRunTimeoutMs));
   HWND exportButton = program.ChildWithCaption(texts::kExportButton);
   ASSERT_NE(exportButton, nullptr);
+  const auto queuedStarted = [&] {
+    const std::string progress = program.Cell(rows_ - 2, 4);
+    return IsDigest(program.Cell(rows_ - 2, 3)) || (!progress.empty() && progress.back() == '%');
+  };
+  ASSERT_FALSE(queuedStarted()) << "a large file ended before the close: make them larger";
   program.RequestClose();
   const DWORD closed = GetTickCount();
   bool queuedRead = false;
   bool clicked = false;
   while (!program.Exited() && GetTickCount() - closed < kRunTimeoutMs) {
     // The rows stay readable while the program ends.
-    const std::string progress = program.Cell(rows_ - 2, 4);
-    if (IsDigest(program.Cell(rows_ - 2, 3)) || (!progress.empty() && progress.back() == '%'))
-      queuedRead = true;
+    if (queuedStarted()) queuedRead = true;
     if (!IsWindowVisible(program.Window()) && !clicked) {
       // A save dialog now would keep the closed program alive.
       DWORD_PTR ignored = 0;
