@@ -48,6 +48,7 @@ std::atomic<std::uint32_t> currentGeneration{0};
 std::atomic<std::int32_t> barPosition{kNoBarChange};
 std::atomic<std::int32_t> openFiles{0};
 std::atomic<std::int32_t> peakOpenFiles{0};
+std::atomic<std::int32_t> openAttempts{0};
 std::atomic<HWND> settledNoticeWindow{nullptr};
 std::atomic<UINT> settledNoticeMessage{0};
 
@@ -73,7 +74,11 @@ std::shared_ptr<RunRows> RowsOfRun(std::uint32_t generation) {
 class RunFile {
  public:
   RunFile(const FileReader& reader, const Text& path) : reader_(reader), handle_(reader.Open(path)) {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
+    openAttempts.fetch_add(1);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      openError_ = GetLastError();
+      return;
+    }
     const std::int32_t open = openFiles.fetch_add(1) + 1;
     std::int32_t peak = peakOpenFiles.load();
     while (open > peak && !peakOpenFiles.compare_exchange_weak(peak, open)) {
@@ -84,6 +89,7 @@ class RunFile {
   RunFile& operator=(const RunFile&) = delete;
 
   HANDLE Handle() const { return handle_; }
+  std::uint32_t OpenError() const { return openError_; }
   void Close() {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     reader_.Close(std::exchange(handle_, INVALID_HANDLE_VALUE));
@@ -93,6 +99,7 @@ class RunFile {
  private:
   const FileReader& reader_;
   HANDLE handle_;
+  std::uint32_t openError_ = 0;
 };
 
 void PublishBar(std::int64_t size, std::int64_t done) {
@@ -171,15 +178,14 @@ bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32
   return HashChunksInTurn(reader, file, rows, row, size, hasher, chunk.Buffer());
 }
 
-void CountFinishedFile(std::uint32_t generation, bool success) {
+// The label counts this run's successes only: each run starts from none.
+void CountFinishedFile(const RunRows& rows) {
   std::lock_guard<std::mutex> step(Shared().lock);
-  if (currentGeneration.load(std::memory_order_relaxed) != generation) return;
+  if (currentGeneration.load(std::memory_order_relaxed) != rows.Generation()) return;
   LabelNumbers& label = Shared().label;
-  if (success) ++completedCount;
   label.total = filePaths.Count();
-  label.count = completedCount;
+  label.count = rows.Counts().done;
   label.changed = true;
-  if (completedCount == label.total) completedCount = 0;
 }
 
 // Posted, never sent: the worker does not wait for the window.
@@ -190,25 +196,36 @@ void NoticeRunSettled(std::uint32_t generation) {
 
 // `stopped`: the row failed because a stop was requested.
 void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest,
-               bool stopped = false) {
-  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row, stopped);
-  CountFinishedFile(rows.Generation(), success);
+               bool stopped = false, std::uint32_t error = 0) {
+  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row, stopped, error);
+  CountFinishedFile(rows);
   if (last) NoticeRunSettled(rows.Generation());
+}
+
+// A read that failed leaves its error; one that only came short (the file
+// shrank or grew while read) leaves none, and says it reached the end.
+std::uint32_t ReadFailureError() {
+  const DWORD error = GetLastError();
+  return error != 0 ? error : ERROR_HANDLE_EOF;
 }
 
 void DigestRow(RunRows& rows, std::int32_t row) {
   const std::uint32_t generation = rows.Generation();
   if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
-    SettleRow(rows, row, false, Text(), true);
+    SettleRow(rows, row, false, Text(), true, ERROR_CANCELLED);
     return;
   }
   const FileReader reader;
   RunFile file(reader, filePaths.At(rows.PositionOf(row)));
   const std::int64_t size = reader.GetSize(file.Handle());
+  std::uint32_t error = file.OpenError();
+  if (size < 0 && error == 0) error = GetLastError();
   rows.Start(row, size);
   Md5Hasher hasher;
   hasher.Init();
+  SetLastError(0);  // what a failing read leaves is its own
   bool success = size >= 0 && HashChunks(reader, file.Handle(), rows, row, size, hasher);
+  if (!success && error == 0) error = ReadFailureError();
   hasher.Final();
   file.Close();
   if (!IsCurrentRun(generation)) return;  // a newer run shows other rows
@@ -216,24 +233,20 @@ void DigestRow(RunRows& rows, std::int32_t row) {
   const Text digest = hasher.GetDigestText();
   // A file that could not even be opened or sized failed on its own.
   const bool stopped = size >= 0 && stopRequested.load(std::memory_order_relaxed) == 1;
-  SettleRow(rows, row, success && !digest.IsEmpty(), digest, stopped);
+  if (stopped) error = ERROR_CANCELLED;
+  SettleRow(rows, row, success && !digest.IsEmpty(), digest, stopped, error);
 }
 
 }  // namespace
 
-void StartPooledRun() {
-  workerPool->Start(DigestFile, workerThreadCount);
-  // A closing program waits for the files it has; it starts no others.
-  if (workerPool->State() != kPoolRunning) return;
-  stopRequested.store(0);
-  std::vector<std::int32_t> positions;
-  const std::int32_t count = filePaths.Count();
-  positions.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t position = 1; position <= count; ++position) {
-    if (!filePaths.IsEmptyAt(position)) positions.push_back(position);
-  }
+namespace {
+
+std::uint32_t NextGeneration() { return currentGeneration.load() + 1; }
+
+// Makes `rows` the current run and gives its rows to the workers.
+void StartRows(std::shared_ptr<RunRows> rows) {
   std::uint32_t generation = 0;
-  auto rows = std::make_shared<RunRows>(currentGeneration.load() + 1, positions);
+  const std::int32_t count = rows->Count();
   {
     std::lock_guard<std::mutex> hold(Shared().lock);
     generation = rows->Generation();
@@ -242,9 +255,47 @@ void StartPooledRun() {
   }
   // One item per worker, each taking rows until none is left: posting one
   // item per file would cost the window thread a server call per file.
-  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(),
-                                                    static_cast<std::int32_t>(positions.size()));
+  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(), count);
   for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, 0);
+}
+
+bool StartPool() {
+  workerPool->Start(DigestFile, workerThreadCount);
+  // A closing program waits for the files it has; it starts no others.
+  if (workerPool->State() != kPoolRunning) return false;
+  stopRequested.store(0);
+  return true;
+}
+
+}  // namespace
+
+void StartPooledRun() {
+  if (!StartPool()) return;
+  std::vector<std::int32_t> positions;
+  const std::int32_t count = filePaths.Count();
+  positions.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t position = 1; position <= count; ++position) {
+    if (!filePaths.IsEmptyAt(position)) positions.push_back(position);
+  }
+  StartRows(std::make_shared<RunRows>(NextGeneration(), positions));
+}
+
+bool StartPooledRunAgain(const RunRows& previous, bool (*keep)(const RowSnapshot&)) {
+  std::vector<std::int32_t> positions;
+  std::vector<RowSnapshot> found;
+  bool anyToRead = false;
+  for (std::int32_t row = 0; row < previous.Count(); ++row) {
+    positions.push_back(previous.PositionOf(row));
+    found.push_back(previous.Read(row));
+    if (!keep(found.back())) anyToRead = true;
+  }
+  if (!anyToRead || !StartPool()) return false;
+  auto rows = std::make_shared<RunRows>(NextGeneration(), positions);
+  for (std::int32_t row = 0; row < rows->Count(); ++row) {
+    if (keep(found[static_cast<std::size_t>(row)])) rows->Keep(row, found[static_cast<std::size_t>(row)]);
+  }
+  StartRows(std::move(rows));
+  return true;
 }
 
 void DigestFile(std::uint32_t generation, std::uint32_t) {
@@ -285,6 +336,7 @@ std::int32_t TakeProgressBarChange() {
 std::int32_t OpenRunFiles() { return openFiles.load(); }
 std::int32_t PeakOpenRunFiles() { return peakOpenFiles.load(); }
 void ResetPeakOpenRunFiles() { peakOpenFiles.store(openFiles.load()); }
+std::int32_t RunFileOpenAttempts() { return openAttempts.load(); }
 std::int32_t PeakChunkBuffers() { return Chunks().PeakInUse(); }
 std::int32_t ChunkBufferLimit() { return Chunks().Limit(); }
 

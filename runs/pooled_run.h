@@ -28,6 +28,9 @@ inline constexpr std::int64_t kChunkMemoryBudget = std::int64_t{256} * 1024 * 10
 inline constexpr double kPercentScale = 100.0;
 
 void StartPooledRun();
+// A run over the rows of `previous` that reads only those `keep` refuses;
+// the others keep what `previous` found. False when every row is kept.
+bool StartPooledRunAgain(const RunRows& previous, bool (*keep)(const RowSnapshot&));
 // The work routine: (run generation, unused).
 void DigestFile(std::uint32_t generation, std::uint32_t unused);
 void RequestStop();
@@ -49,6 +52,8 @@ std::int32_t TakeProgressBarChange();
 std::int32_t OpenRunFiles();
 std::int32_t PeakOpenRunFiles();
 void ResetPeakOpenRunFiles();
+// Opens the runs attempted, successful or not, since the process began.
+std::int32_t RunFileOpenAttempts();
 // Chunk buffers leased at once at most, and the bound they stay within.
 std::int32_t PeakChunkBuffers();
 std::int32_t ChunkBufferLimit();

@@ -44,5 +44,7 @@ COLORREF ListBackColor(HWND list);
 COLORREF ListTextBackColor(HWND list);
 // The selected row (single selection), -1 when none.
 std::int32_t ListSelectedRow(HWND list);
+// Selects and focuses the row and scrolls it into view.
+void ListSelectRow(HWND list, std::int32_t row);
 // A row's bounds in the list's client coordinates.
 RECT ListRowBounds(HWND list, std::int32_t row);

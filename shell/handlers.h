@@ -33,6 +33,14 @@ void TakeStartingInput();
 // The digest-copy key (Ctrl+C) and the row menu of 超级列表框.
 void CopySelectedDigest();
 void ShowRowMenu(POINT screenPoint);
+// The problem rows (mismatched or failed): F8 selects the next one and
+// scrolls to it (Shift+F8 the one before); F5 and the row menu read again
+// only the rows that did not pass; Ctrl+Shift+C and the row menu copy the
+// counts and each problem row's name and reason.
+void SelectNextProblem(bool backwards);
+void CheckProblemsAgain();
+Text ProblemSummary();
+void CopyProblemSummary();
 // Hides the window, stops the run as 停止 does, waits only for the chunks
 // in flight, then ends the process with code 0.
 [[noreturn]] void ShutDownOnClose();

@@ -127,6 +127,9 @@ MainWindowEvents ProgramEvents() {
   events.pooledRunClicked = StartPooledRunAndShow;
   events.stopClicked = RequestStop;
   events.copyKey = CopySelectedDigest;
+  events.nextProblemKey = SelectNextProblem;
+  events.checkAgainKey = CheckProblemsAgain;
+  events.summaryKey = CopyProblemSummary;
   events.rowMenu = ShowRowMenu;
   return events;
 }

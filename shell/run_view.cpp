@@ -12,11 +12,13 @@
 #include "services/text_ops.h"
 #include "shell/main_window.h"
 #include "shell/row_texts.h"
+#include "shell/run_counts.h"
 
 namespace {
 
 // Window thread only.
 std::shared_ptr<RunRows> shownRows;
+Text shownCounts;  // 标签_统计's text, set only when it changes
 
 void CALLBACK OnApplyTimer(HWND, UINT, UINT_PTR, DWORD) { ApplyRunChanges(); }
 
@@ -43,6 +45,15 @@ void ApplyLabelAndBar() {
   if (bar >= 0) SetProgressPosition(进度条1, bar);
 }
 
+void ApplyCounts() {
+  if (shownRows == nullptr) return;
+  const Text counts = CountsText(shownRows->Counts(), verificationMode,
+                                 GetTickCount64() - shownRows->StartTick());
+  if (counts == shownCounts) return;
+  shownCounts = counts;
+  SetCaption(标签_统计, counts);
+}
+
 }  // namespace
 
 void ShowRunRows(const std::shared_ptr<RunRows>& rows) {
@@ -67,6 +78,7 @@ void ApplyRunChanges() {
     RedrawRowsInView(shownRows->TakeChangedRows());
   }
   ApplyLabelAndBar();
+  ApplyCounts();
 }
 
 RunRows* ShownRunRows() { return shownRows.get(); }
@@ -76,6 +88,16 @@ Text ShownCellText(std::int32_t row, std::int32_t column) {
   const RowSnapshot snapshot = shownRows->Read(row);
   const Text path = column == kColumnPath ? filePaths.At(snapshot.position) : Text();
   return RowCellText(snapshot, column, path);
+}
+
+bool ShownCellIsProblem(std::int32_t row, std::int32_t column) {
+  if (shownRows == nullptr || row < 0 || row >= shownRows->Count()) return false;
+  return IsProblemCell(shownRows->Read(row), column);
+}
+
+Text ShownRowReason(std::int32_t row) {
+  if (shownRows == nullptr || row < 0 || row >= shownRows->Count()) return Text();
+  return FailureReason(shownRows->Read(row));
 }
 
 void RedrawRowsInView(const std::vector<std::int32_t>& changed) {

@@ -30,6 +30,10 @@ void ShowRunRows(const std::shared_ptr<RunRows>& rows);
 RunRows* ShownRunRows();
 // The cell's text as the list shows it; empty outside the rows shown.
 Text ShownCellText(std::int32_t row, std::int32_t column);
+// True for the cells of a problem row drawn in the problem colour.
+bool ShownCellIsProblem(std::int32_t row, std::int32_t column);
+// The system's reason a shown row failed; empty when it did not fail.
+Text ShownRowReason(std::int32_t row);
 // Draws those of the rows in view anew, as one band; rows out of view are
 // drawn when they come into view.
 void RedrawRowsInView(const std::vector<std::int32_t>& rows);

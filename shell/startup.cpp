@@ -20,6 +20,7 @@ namespace {
 constexpr double kWorkersPerProcessor = 2.0;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kRed = 0x0000FF;  // RGB(255, 0, 0)
+constexpr COLORREF kProblemRed = 0x0000D0;  // RGB(208, 0, 0): red that reads on white
 
 void SetWorkerThreadCount() {
   workerThreadCount =
@@ -35,10 +36,13 @@ void SetCellColors() {
   progressRestColor = kWhite;
   progressTextColor = listTextColor;
   progressSelectedTextColor = kRed;
+  problemTextColor = kProblemRed;
 }
 
 void InstallCellDrawing() {
   cellTextSource = ShownCellText;
+  cellProblemSource = ShownCellIsProblem;
+  rowTipSource = ShownRowReason;
   drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
