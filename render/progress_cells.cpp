@@ -13,6 +13,7 @@
 CellTextSource cellTextSource = nullptr;
 CellProblemSource cellProblemSource = nullptr;
 RowTipSource rowTipSource = nullptr;
+ColumnClickHandler columnClickHandler = nullptr;
 
 namespace {
 
@@ -207,6 +208,10 @@ LRESULT OnNotify(LPARAM lParam) {
       return 0;
     case LVN_GETINFOTIPW:
       AnswerRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
+      return 0;
+    case LVN_COLUMNCLICK:
+      if (columnClickHandler != nullptr)
+        columnClickHandler(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
       return 0;
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW:

@@ -21,6 +21,10 @@ extern CellProblemSource cellProblemSource;
 using RowTipSource = Text (*)(std::int32_t row);
 extern RowTipSource rowTipSource;
 
+// A click on a column header (LVN_COLUMNCLICK); null ignores it.
+using ColumnClickHandler = void (*)(std::int32_t column);
+extern ColumnClickHandler columnClickHandler;
+
 // WM_NOTIFY is answered here and never handed on; every other message goes
 // to previousWindowProc unchanged.
 LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

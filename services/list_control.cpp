@@ -115,12 +115,12 @@ std::int32_t ListSelectedRow(HWND list) {
   return static_cast<std::int32_t>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void ListSelectRow(HWND list, std::int32_t row) {
+void ListSelectRow(HWND list, std::int32_t row, bool select) {
   LVITEMA item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = select ? LVIS_SELECTED | LVIS_FOCUSED : 0;
   Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  Send(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  if (select) Send(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 RECT ListRowBounds(HWND list, std::int32_t row) {

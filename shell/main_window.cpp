@@ -44,9 +44,10 @@ constexpr ListColumn kListColumns[] = {
     {texts::kColumnProgress, 150, LVCFMT_LEFT},
 };
 // The program keeps the rows (LVS_OWNERDATA): 100,000 of them cost one
-// count, and the list asks for the texts of the rows it draws.
+// count, and the list asks for the texts of the rows it draws. A header
+// click sorts them (SortShownRows).
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
-                             LVS_SINGLESEL | LVS_NOSORTHEADER | LVS_OWNERDATA;
+                             LVS_SINGLESEL | LVS_OWNERDATA;
 // Info tips: a failed row's reason shows over it.
 constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP;
 constexpr COLORREF kListTextColor = 0x000000;

@@ -33,11 +33,11 @@ void SelectNextProblem(bool backwards) {
   const std::int32_t step = backwards ? count - 1 : 1;
   std::int32_t from = ListSelectedRow(超级列表框);
   if (from < 0) from = backwards ? 0 : count - 1;
-  // Round the list once, starting after the selected row.
+  // Round the list once in its shown order, starting after the selected row.
   for (std::int32_t i = 1; i <= count; ++i) {
-    const std::int32_t row = static_cast<std::int32_t>((from + static_cast<std::int64_t>(step) * i) % count);
-    if (IsProblemRow(rows->Read(row))) {
-      ListSelectRow(超级列表框, row);
+    const auto view = static_cast<std::int32_t>((from + static_cast<std::int64_t>(step) * i) % count);
+    if (ShownRowIsProblem(view)) {
+      ListSelectRow(超级列表框, view);
       return;
     }
   }

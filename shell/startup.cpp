@@ -43,6 +43,7 @@ void InstallCellDrawing() {
   cellTextSource = ShownCellText;
   cellProblemSource = ShownCellIsProblem;
   rowTipSource = ShownRowReason;
+  columnClickHandler = SortShownRows;
   drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,

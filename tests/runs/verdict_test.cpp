@@ -228,6 +228,24 @@ std::string TipOfRow(int row) {
   return tip;
 }
 
+// A click on the header of `column`, as the list reports it.
+void ClickHeader(int column) {
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = 超级列表框;
+  click.hdr.idFrom = kIdList;
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = column;
+  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
+}
+
+// Column 0 of every row as shown: each file's number from the list.
+std::string ShownNumbers() {
+  std::string numbers;
+  for (const RowCells& row : ReadRows()) numbers += row.cell[0] + " ";
+  return numbers;
+}
+
 std::string Reason(DWORD error) { return SystemErrorText(error).Bytes(); }
 
 // Passed, mismatched, missing, locked and unopenable files: the counts,
@@ -266,6 +284,16 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
                                           line("locked.txt", Reason(ERROR_SHARING_VIOLATION)) +
                                           line("sub", Reason(ERROR_ACCESS_DENIED)));
 
+  ClickHeader(kColumnProgress);  // mismatched, failed, then passed
+  EXPECT_EQ(ShownNumbers(), "3 4 5 6 1 2 ");
+  EXPECT_EQ(TipOfRow(1), Reason(ERROR_FILE_NOT_FOUND));
+  ClickHeader(kColumnProgress);
+  EXPECT_EQ(ShownNumbers(), "2 1 6 5 4 3 ");
+  ClickHeader(kColumnSize);  // the failed have none
+  EXPECT_EQ(ShownNumbers(), "4 5 6 1 2 3 ");
+  ClickHeader(kColumnNumber);
+  EXPECT_EQ(ShownNumbers(), "1 2 3 4 5 6 ");
+
   PressProblemKey(false);
   EXPECT_EQ(ListSelectedRow(超级列表框), 2);
   PressProblemKey(false);
@@ -279,6 +307,8 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
 
   CloseHandle(lock);
   WriteTextFile(folder.Join("missing.txt"), "missing.txt");
+  ClickHeader(kColumnPath);  // the run below updates the rows in these places
+  EXPECT_EQ(ShownNumbers(), "1 2 5 4 6 3 ");
   const std::int32_t opensBefore = RunFileOpenAttempts();
   CheckProblemsAgain();
   // 通过:4 错误:1 失败:1 待处理:0
@@ -286,11 +316,14 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   EXPECT_TRUE(PumpUntil([&] { return CountsLabelText() == again; }, kRunTimeoutMs)) << CountsLabelText();
   EXPECT_EQ(RunFileOpenAttempts() - opensBefore, 4);  // the passed two are not read again
   EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "6" + texts::kArrow + "5");
+  EXPECT_EQ(ShownNumbers(), "1 2 5 4 6 3 ");
   const auto rows = ReadRows();
   ASSERT_EQ(rows.size(), 6u);
   EXPECT_EQ(rows[0].cell[3], ReferenceMd5("a.txt"));
-  EXPECT_EQ(rows[3].cell[4], texts::kVerified);
-  EXPECT_EQ(rows[4].cell[4], texts::kVerified);
+  EXPECT_EQ(rows[2].cell[4], texts::kVerified);  // locked.txt
+  EXPECT_EQ(rows[3].cell[4], texts::kVerified);  // missing.txt
+  EXPECT_EQ(rows[5].cell[4], texts::kMismatch);
+  ClickHeader(kColumnNumber);
   verificationMode = false;
   ResetRuns();
 }
