@@ -16,6 +16,7 @@
 #include "engine/read_ahead.h"
 #include "runs/run_state.h"
 #include "services/text_ops.h"
+#include "services/ui_tasks.h"
 
 namespace {
 
@@ -49,8 +50,7 @@ std::atomic<std::int32_t> barPosition{kNoBarChange};
 std::atomic<std::int32_t> openFiles{0};
 std::atomic<std::int32_t> peakOpenFiles{0};
 std::atomic<std::int32_t> openAttempts{0};
-std::atomic<HWND> settledNoticeWindow{nullptr};
-std::atomic<UINT> settledNoticeMessage{0};
+std::atomic<void (*)()> settledNotice{nullptr};
 
 // Never destroyed: a worker still running while the process exits must
 // not find it gone.
@@ -188,10 +188,14 @@ void CountFinishedFile(const RunRows& rows) {
   label.changed = true;
 }
 
-// Posted, never sent: the worker does not wait for the window.
+// Posted: the worker does not wait for the window. A run that a newer one
+// replaced meanwhile shows nothing of its own.
 void NoticeRunSettled(std::uint32_t generation) {
-  const HWND window = settledNoticeWindow.load();
-  if (window != nullptr) PostMessageA(window, settledNoticeMessage.load(), generation, 0);
+  void (*const settled)() = settledNotice.load();
+  if (settled == nullptr) return;
+  PostUiTask([settled, generation] {
+    if (IsCurrentRun(generation)) settled();
+  });
 }
 
 // `stopped`: the row failed because a stop was requested.
@@ -309,10 +313,7 @@ void DigestFile(std::uint32_t generation, std::uint32_t) {
 
 void RequestStop() { stopRequested.store(1); }
 
-void NotifyWhenRunSettles(HWND window, UINT message) {
-  settledNoticeMessage.store(message);
-  settledNoticeWindow.store(window);
-}
+void NotifyWhenRunSettles(void (*settled)()) { settledNotice.store(settled); }
 
 std::shared_ptr<RunRows> CurrentRunRows() {
   std::lock_guard<std::mutex> hold(Shared().lock);

@@ -34,9 +34,10 @@ bool StartPooledRunAgain(const RunRows& previous, bool (*keep)(const RowSnapshot
 // The work routine: (run generation, unused).
 void DigestFile(std::uint32_t generation, std::uint32_t unused);
 void RequestStop();
-// Once every row of a run is done or failed, (message, run generation, 0)
-// is posted to the window, so the end shows without waiting for a timer.
-void NotifyWhenRunSettles(HWND window, UINT message);
+// Once every row of the current run is done or failed, `settled` runs on
+// the window thread (a UI task), so the end shows without waiting for a
+// timer.
+void NotifyWhenRunSettles(void (*settled)());
 
 // The rows of the latest run (null before the first). Any thread.
 std::shared_ptr<RunRows> CurrentRunRows();

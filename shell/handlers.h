@@ -12,6 +12,9 @@ void AcceptDroppedFiles(const Text& dropText);
 // run is requested once the walk is done.
 void AcceptPaths(const TextArray& paths);
 void VerifyFinishedRows();
+// The end of a run shows at once: the last rows, the label, the bar and
+// the last verdicts, without waiting for the next timer.
+void ShowSettledRun();
 void ExportDigests();
 // Reads the digest list at `listPath` (md5.ini or an md5sum list) and
 // lists its files instead of those listed before, named relative to the

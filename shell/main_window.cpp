@@ -318,9 +318,6 @@ LRESULT MainWindow::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_CLOSE:
       OnClose();
       return 0;
-    case kRunSettledMessage:
-      Run(events_.runSettled);
-      return 0;
     case WM_DESTROY:
       OnDestroy();
       return 0;

@@ -21,8 +21,6 @@ inline constexpr int kIdLabel = 1006;
 inline constexpr int kIdProgressBar = 1007;
 inline constexpr int kIdCounts = 1008;
 inline constexpr UINT_PTR kClockTimerId = 1;
-// Posted by a worker when a run's last row is done or failed.
-inline constexpr UINT kRunSettledMessage = WM_APP + 2;
 inline constexpr UINT kClockIntervalMs = 400;  // 时钟1
 
 // The handlers the window's events run, all on the window thread. A null
@@ -32,7 +30,6 @@ struct MainWindowEvents {
   void (*closeRequested)() = nullptr;        // instead of the default close
   void (*filesDropped)(const Text&) = nullptr;
   void (*tick)() = nullptr;                  // 时钟1, every 400 ms
-  void (*runSettled)() = nullptr;            // kRunSettledMessage
   void (*exportClicked)() = nullptr;         // 按钮1
   void (*pooledRunClicked)() = nullptr;      // 按钮_线程池获取
   void (*stopClicked)() = nullptr;           // 按钮_线程池获取1

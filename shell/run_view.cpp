@@ -9,6 +9,7 @@
 #include "runs/pooled_run.h"
 #include "services/components.h"
 #include "services/list_control.h"
+#include "services/taskbar_progress.h"
 #include "services/text_ops.h"
 #include "shell/main_window.h"
 #include "shell/row_texts.h"
@@ -82,13 +83,28 @@ void ApplyLabelAndBar() {
   if (bar >= 0) SetProgressPosition(进度条1, bar);
 }
 
+// The taskbar button follows the run: red once a problem is found, and
+// nothing once every row is settled.
+void ShowOnTaskbar(const RunCounts& counts) {
+  static TaskbarProgress* const taskbar = new TaskbarProgress();  // never destroyed, as the window
+  const std::int32_t settled = counts.done + counts.failed;
+  if (settled >= counts.rows) {
+    taskbar->Clear(WindowHandleOf(mainWindow));
+    return;
+  }
+  taskbar->Show(WindowHandleOf(mainWindow), settled, counts.rows,
+                counts.failed + counts.mismatched > 0);
+}
+
 void ApplyCounts() {
   if (shownRows == nullptr) return;
-  const Text counts = CountsText(shownRows->Counts(), verificationMode,
-                                 GetTickCount64() - shownRows->StartTick());
+  const RunCounts numbers = shownRows->Counts();
+  const Text counts =
+      CountsText(numbers, verificationMode, GetTickCount64() - shownRows->StartTick());
   if (counts == shownCounts) return;
   shownCounts = counts;
   SetCaption(标签_统计, counts);
+  ShowOnTaskbar(numbers);
 }
 
 }  // namespace

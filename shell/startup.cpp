@@ -11,6 +11,7 @@
 #include "services/file_drop.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "services/ui_tasks.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
 #include "shell/run_view.h"
@@ -57,7 +58,8 @@ void InitialiseMainWindow() {
   SetCellColors();
   InstallCellDrawing();
   StartApplyingRunChanges(WindowHandleOf(mainWindow));
-  NotifyWhenRunSettles(WindowHandleOf(mainWindow), kRunSettledMessage);
+  StartUiTasks();
+  NotifyWhenRunSettles(ShowSettledRun);
   RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
   TakeStartingInput();
 }
