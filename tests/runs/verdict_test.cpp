@@ -255,7 +255,8 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   StartProgramWindow();
   ResetRuns();
   TempFolder folder;
-  const std::string names[] = {"a.txt", "b.txt", "wrong.txt", "missing.txt", "locked.txt", "sub"};
+  const std::string names[] = {"file10.txt", "File9.txt", "wrong.txt", "missing.txt", "locked.txt",
+                               "sub"};
   for (const std::string& name : names) {
     const std::string path = folder.Join(name);
     if (name != "missing.txt" && name != "sub") WriteTextFile(path, name);
@@ -290,7 +291,7 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   ClickHeader(kColumnProgress);
   EXPECT_EQ(ShownNumbers(), "2 1 6 5 4 3 ");
   ClickHeader(kColumnSize);  // the failed have none
-  EXPECT_EQ(ShownNumbers(), "4 5 6 1 2 3 ");
+  EXPECT_EQ(ShownNumbers(), "4 5 6 2 3 1 ");  // none, 9, 9 and 10 bytes
   ClickHeader(kColumnNumber);
   EXPECT_EQ(ShownNumbers(), "1 2 3 4 5 6 ");
 
@@ -307,8 +308,10 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
 
   CloseHandle(lock);
   WriteTextFile(folder.Join("missing.txt"), "missing.txt");
-  ClickHeader(kColumnPath);  // the run below updates the rows in these places
-  EXPECT_EQ(ShownNumbers(), "1 2 5 4 6 3 ");
+  // Explorer's order (numbers by value, no case); the run below updates
+  // the rows in these places.
+  ClickHeader(kColumnPath);
+  EXPECT_EQ(ShownNumbers(), "2 1 5 4 6 3 ");
   const std::int32_t opensBefore = RunFileOpenAttempts();
   CheckProblemsAgain();
   // 通过:4 错误:1 失败:1 待处理:0
@@ -316,10 +319,10 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   EXPECT_TRUE(PumpUntil([&] { return CountsLabelText() == again; }, kRunTimeoutMs)) << CountsLabelText();
   EXPECT_EQ(RunFileOpenAttempts() - opensBefore, 4);  // the passed two are not read again
   EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "6" + texts::kArrow + "5");
-  EXPECT_EQ(ShownNumbers(), "1 2 5 4 6 3 ");
+  EXPECT_EQ(ShownNumbers(), "2 1 5 4 6 3 ");
   const auto rows = ReadRows();
   ASSERT_EQ(rows.size(), 6u);
-  EXPECT_EQ(rows[0].cell[3], ReferenceMd5("a.txt"));
+  EXPECT_EQ(rows[0].cell[3], ReferenceMd5("File9.txt"));
   EXPECT_EQ(rows[2].cell[4], texts::kVerified);  // locked.txt
   EXPECT_EQ(rows[3].cell[4], texts::kVerified);  // missing.txt
   EXPECT_EQ(rows[5].cell[4], texts::kMismatch);
