@@ -63,14 +63,16 @@ struct SortKey {
   std::int32_t row = 0;
   std::int32_t position = 0;
   std::int64_t number = 0;  // size or rank
-  std::wstring text;        // name or digest
+  std::wstring text;        // name
+  std::string digest;       // 32 upper-case digits, or nothing
 };
 
 SortKey KeyOf(const RunRows& rows, std::int32_t row, std::int32_t column) {
+  if (column == kColumnNumber) return SortKey{row, rows.PositionOf(row), 0, {}, {}};
   const RowSnapshot snapshot = rows.Read(row);
-  SortKey key{row, snapshot.position, 0, {}};
+  SortKey key{row, snapshot.position, 0, {}, {}};
   if (column == kColumnPath) key.text = WideKey(RowCellText(snapshot, kColumnPath, filePaths.At(snapshot.position)));
-  if (column == kColumnDigest) key.text = WideKey(snapshot.digest);
+  if (column == kColumnDigest) key.digest = snapshot.digest.Bytes();
   if (column == kColumnSize) key.number = snapshot.phase == RowPhase::kFailed ? -1 : snapshot.size;
   if (column == kColumnProgress) key.number = ProgressRank(snapshot);
   return key;
@@ -79,7 +81,7 @@ SortKey KeyOf(const RunRows& rows, std::int32_t row, std::int32_t column) {
 // Negative, zero or positive as a sorts before, with or after b.
 int Compare(const SortKey& a, const SortKey& b, std::int32_t column) {
   if (column == kColumnPath) return CompareLogically(a.text, b.text);
-  if (column == kColumnDigest) return a.text.compare(b.text);
+  if (column == kColumnDigest) return a.digest.compare(b.digest);
   if (a.number != b.number) return a.number < b.number ? -1 : 1;
   return 0;
 }

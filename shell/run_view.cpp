@@ -164,7 +164,7 @@ void SortShownRows(std::int32_t column) {
   viewOrder.column = column;
   ApplyViewOrder();
   // The selection belonged to a place in the old order.
-  ListSelectRow(超级列表框, -1, false);
+  if (ListSelectedRow(超级列表框) >= 0) ListSelectRow(超级列表框, -1, false);
   InvalidateRect(超级列表框, nullptr, FALSE);
 }
 
