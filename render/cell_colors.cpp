@@ -10,3 +10,4 @@ COLORREF progressDoneColor = 0;
 COLORREF progressRestColor = 0;
 COLORREF progressTextColor = 0;
 COLORREF progressSelectedTextColor = 0;
+COLORREF problemTextColor = 0;

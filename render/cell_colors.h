@@ -14,3 +14,4 @@ extern COLORREF progressDoneColor;      // filled part of a bar
 extern COLORREF progressRestColor;      // unfilled part of a bar
 extern COLORREF progressTextColor;      // bar text, unselected row
 extern COLORREF progressSelectedTextColor;  // bar text, selected row
+extern COLORREF problemTextColor;          // verdict and failure texts of a problem row

@@ -11,6 +11,9 @@
 #include "services/text_ops.h"
 
 CellTextSource cellTextSource = nullptr;
+CellProblemSource cellProblemSource = nullptr;
+RowTipSource rowTipSource = nullptr;
+ColumnClickHandler columnClickHandler = nullptr;
 
 namespace {
 
@@ -75,8 +78,19 @@ void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected, UINT d
   DrawTextA(dc, text.CStr(), TextLength(text), &bar, kProgressTextFormat);
 }
 
-void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected, UINT format) {
-  SetTextColor(dc, selected ? listTextBackColor : listTextColor);
+bool IsProblemCell(std::int32_t row, std::int32_t column) {
+  return cellProblemSource != nullptr && cellProblemSource(row, column);
+}
+
+// A selected row keeps its own text colour: red on the selection's blue
+// would not read.
+COLORREF PlainTextColor(bool selected, bool problem) {
+  if (selected) return listTextBackColor;
+  return problem ? problemTextColor : listTextColor;
+}
+
+void DrawPlainCell(HDC dc, RECT cell, const Text& text, COLORREF color, UINT format) {
+  SetTextColor(dc, color);
   DrawTextA(dc, text.CStr(), TextLength(text), &cell, format);
 }
 
@@ -97,7 +111,7 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   if (RightPart(text, 1) == Text(kProgressMark)) {
     DrawProgressCell(dc, cell, text, selected, dpi);
   } else {
-    DrawPlainCell(dc, cell, text, selected,
+    DrawPlainCell(dc, cell, text, PlainTextColor(selected, IsProblemCell(row, column)),
                   column == kCentredColumn ? kCentredTextFormat : kPlainTextFormat);
   }
 }
@@ -144,6 +158,25 @@ void AnswerCellTextWide(NMLVDISPINFOW& info) {
   info.item.pszText[std::max(written, 0)] = L'\0';
 }
 
+// The tip goes into the asker's buffer, cut to its size; a row without a
+// reason leaves the buffer as it came (the list then shows no tip).
+template <typename Tip>
+void AnswerRowTip(Tip& tip) {
+  if (rowTipSource == nullptr || tip.pszText == nullptr || tip.cchTextMax <= 0) return;
+  const Text text = rowTipSource(tip.iItem);
+  if (text.IsEmpty()) return;
+  if constexpr (sizeof(*tip.pszText) == 1) {
+    const auto length = std::min<std::size_t>(static_cast<std::size_t>(text.Length()),
+                                              static_cast<std::size_t>(tip.cchTextMax - 1));
+    std::memcpy(tip.pszText, text.CStr(), length);
+    tip.pszText[length] = '\0';
+  } else {
+    const int written = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), tip.pszText,
+                                            tip.cchTextMax - 1);
+    tip.pszText[std::max(written, 0)] = L'\0';
+  }
+}
+
 // The rows carry no images: the blank image list only sets their height.
 template <typename Item>
 void AnswerNoImage(Item& item) {
@@ -170,6 +203,16 @@ LRESULT OnNotify(LPARAM lParam) {
       AnswerNoImage(info->item);
       return 0;
     }
+    case LVN_GETINFOTIPA:
+      AnswerRowTip(*reinterpret_cast<NMLVGETINFOTIPA*>(lParam));
+      return 0;
+    case LVN_GETINFOTIPW:
+      AnswerRowTip(*reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
+      return 0;
+    case LVN_COLUMNCLICK:
+      if (columnClickHandler != nullptr)
+        columnClickHandler(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+      return 0;
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW:
       return -1;  // no search by typed text

@@ -13,6 +13,18 @@
 using CellTextSource = Text (*)(std::int32_t row, std::int32_t column);
 extern CellTextSource cellTextSource;
 
+// Whether a cell is drawn in problemTextColor, from the row's state; null
+// draws every cell plainly.
+using CellProblemSource = bool (*)(std::int32_t row, std::int32_t column);
+extern CellProblemSource cellProblemSource;
+// The tip shown over a row (LVN_GETINFOTIP); null or empty shows none.
+using RowTipSource = Text (*)(std::int32_t row);
+extern RowTipSource rowTipSource;
+
+// A click on a column header (LVN_COLUMNCLICK); null ignores it.
+using ColumnClickHandler = void (*)(std::int32_t column);
+extern ColumnClickHandler columnClickHandler;
+
 // WM_NOTIFY is answered here and never handed on; every other message goes
 // to previousWindowProc unchanged.
 LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

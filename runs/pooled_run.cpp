@@ -18,6 +18,7 @@
 #include "engine/read_ahead.h"
 #include "runs/run_state.h"
 #include "services/text_ops.h"
+#include "services/ui_tasks.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ std::atomic<std::uint32_t> currentGeneration{0};
 std::atomic<std::int32_t> barPosition{kNoBarChange};
 std::atomic<std::int32_t> openFiles{0};
 std::atomic<std::int32_t> peakOpenFiles{0};
-std::atomic<HWND> settledNoticeWindow{nullptr};
-std::atomic<UINT> settledNoticeMessage{0};
+std::atomic<std::int32_t> openAttempts{0};
+std::atomic<void (*)()> settledNotice{nullptr};
 
 // Never destroyed: a worker still running while the process exits must
 // not find it gone.
@@ -100,7 +101,11 @@ class FileSlot {
 class RunFile {
  public:
   RunFile(const FileReader& reader, const Text& path) : reader_(reader), handle_(reader.Open(path)) {
-    if (handle_ == INVALID_HANDLE_VALUE) return;
+    openAttempts.fetch_add(1);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      openError_ = GetLastError();
+      return;
+    }
     const std::int32_t open = openFiles.fetch_add(1) + 1;
     std::int32_t peak = peakOpenFiles.load();
     while (open > peak && !peakOpenFiles.compare_exchange_weak(peak, open)) {
@@ -111,6 +116,7 @@ class RunFile {
   RunFile& operator=(const RunFile&) = delete;
 
   HANDLE Handle() const { return handle_; }
+  std::uint32_t OpenError() const { return openError_; }
   void Close() {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     reader_.Close(std::exchange(handle_, INVALID_HANDLE_VALUE));
@@ -120,6 +126,7 @@ class RunFile {
  private:
   const FileReader& reader_;
   HANDLE handle_;
+  std::uint32_t openError_ = 0;
 };
 
 void PublishBar(std::int64_t size, std::int64_t done) {
@@ -152,6 +159,8 @@ class LaneFile {
   LaneFile(FileSlot slot, const FileReader& reader, RunRows& rows, std::int32_t row, ChunkLease chunk)
       : slot_(std::move(slot)), reader_(reader), rows_(rows), row_(row), chunk_(std::move(chunk)),
         file_(reader, filePaths.At(rows.PositionOf(row))), size_(reader.GetSize(file_.Handle())) {
+    error_ = file_.OpenError();
+    if (size_ < 0 && error_ == 0) error_ = GetLastError();
     rows.Start(row, size_);
     hasher_.Init();
     if (size_ == 0) PublishChunk(rows, row, size_, 0);  // complete without any read
@@ -182,7 +191,9 @@ class LaneFile {
   const ByteBuffer* NextChunk() {
     if (reading_ != nullptr) return reading_->Next();
     if (ShouldStopReading(rows_.Generation())) return nullptr;  // no read after a stop
-    reader_.Read(file_.Handle(), chunk_.Buffer(), kChunkSize);
+    SetLastError(0);  // what a failing read leaves is its own
+    if (reader_.Read(file_.Handle(), chunk_.Buffer(), kChunkSize) == 0 && error_ == 0)
+      error_ = GetLastError();
     return &chunk_.Buffer();
   }
   // After the chunk went through MD5: its progress; false when the file
@@ -198,6 +209,12 @@ class LaneFile {
     return done_ < size_ && !chunk.IsEmpty();
   }
   Md5Hasher& Hasher() { return hasher_; }
+  // Why the file failed: the failing call's error; a file that only came
+  // short (it shrank or grew while read) says it reached the end.
+  std::uint32_t Error() const {
+    if (error_ != 0) return error_;
+    return chunk_ ? ERROR_HANDLE_EOF : ERROR_NOT_ENOUGH_MEMORY;  // no buffer within the budget
+  }
   void Close() {
     reading_.reset();
     file_.Close();
@@ -215,30 +232,34 @@ class LaneFile {
   std::int64_t done_ = 0;
   Md5Hasher hasher_;
   std::unique_ptr<ReadAhead> reading_;  // destroyed before the handle closes
+  std::uint32_t error_ = 0;
 };
 
-void CountFinishedFile(std::uint32_t generation, bool success) {
+// The label counts this run's successes only: each run starts from none.
+void CountFinishedFile(const RunRows& rows) {
   std::lock_guard<std::mutex> step(Shared().lock);
-  if (currentGeneration.load(std::memory_order_relaxed) != generation) return;
+  if (currentGeneration.load(std::memory_order_relaxed) != rows.Generation()) return;
   LabelNumbers& label = Shared().label;
-  if (success) ++completedCount;
   label.total = filePaths.Count();
-  label.count = completedCount;
+  label.count = rows.Counts().done;
   label.changed = true;
-  if (completedCount == label.total) completedCount = 0;
 }
 
-// Posted, never sent: the worker does not wait for the window.
+// Posted: the worker does not wait for the window. A run that a newer one
+// replaced meanwhile shows nothing of its own.
 void NoticeRunSettled(std::uint32_t generation) {
-  const HWND window = settledNoticeWindow.load();
-  if (window != nullptr) PostMessageA(window, settledNoticeMessage.load(), generation, 0);
+  void (*const settled)() = settledNotice.load();
+  if (settled == nullptr) return;
+  PostUiTask([settled, generation] {
+    if (IsCurrentRun(generation)) settled();
+  });
 }
 
 // `stopped`: the row failed because a stop was requested.
 void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest,
-               bool stopped = false) {
-  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row, stopped);
-  CountFinishedFile(rows.Generation(), success);
+               bool stopped = false, std::uint32_t error = 0) {
+  const bool last = success ? rows.Finish(row, ToUpper(digest)) : rows.Fail(row, stopped, error);
+  CountFinishedFile(rows);
   if (last) NoticeRunSettled(rows.Generation());
 }
 
@@ -280,7 +301,7 @@ class Lanes {
       const std::int32_t row = rows_.ClaimNext();
       if (row < 0) return !files_.empty();
       if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
-        SettleRow(rows_, row, false, Text(), true);
+        SettleRow(rows_, row, false, Text(), true, ERROR_CANCELLED);
         continue;
       }
       auto file = std::make_unique<LaneFile>(std::move(slot), reader, rows_, row, std::move(chunk));
@@ -338,7 +359,8 @@ class Lanes {
     if (!IsCurrentRun(rows_.Generation())) return;  // a newer run shows other rows
     // A file that could not even be opened or sized failed on its own.
     const bool stopped = file.Sized() && stopRequested.load(std::memory_order_relaxed) == 1;
-    SettleRow(rows_, file.Row(), whole, file.Hasher().GetDigestText(), stopped);
+    const std::uint32_t error = whole ? 0 : (stopped ? ERROR_CANCELLED : file.Error());
+    SettleRow(rows_, file.Row(), whole, file.Hasher().GetDigestText(), stopped, error);
   }
 
   RunRows& rows_;
@@ -350,19 +372,14 @@ class Lanes {
 
 }  // namespace
 
-void StartPooledRun() {
-  workerPool->Start(DigestFile, workerThreadCount);
-  // A closing program waits for the files it has; it starts no others.
-  if (workerPool->State() != kPoolRunning) return;
-  stopRequested.store(0);
-  std::vector<std::int32_t> positions;
-  const std::int32_t count = filePaths.Count();
-  positions.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t position = 1; position <= count; ++position) {
-    if (!filePaths.IsEmptyAt(position)) positions.push_back(position);
-  }
+namespace {
+
+std::uint32_t NextGeneration() { return currentGeneration.load() + 1; }
+
+// Makes `rows` the current run and gives its rows to the workers.
+void StartRows(std::shared_ptr<RunRows> rows) {
   std::uint32_t generation = 0;
-  auto rows = std::make_shared<RunRows>(currentGeneration.load() + 1, positions);
+  const std::int32_t count = rows->Count();
   {
     std::lock_guard<std::mutex> hold(Shared().lock);
     generation = rows->Generation();
@@ -371,9 +388,47 @@ void StartPooledRun() {
   }
   // One item per worker, each taking rows until none is left: posting one
   // item per file would cost the window thread a server call per file.
-  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(),
-                                                    static_cast<std::int32_t>(positions.size()));
+  const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(), count);
   for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, static_cast<std::uint32_t>(item));
+}
+
+bool StartPool() {
+  workerPool->Start(DigestFile, workerThreadCount);
+  // A closing program waits for the files it has; it starts no others.
+  if (workerPool->State() != kPoolRunning) return false;
+  stopRequested.store(0);
+  return true;
+}
+
+}  // namespace
+
+void StartPooledRun() {
+  if (!StartPool()) return;
+  std::vector<std::int32_t> positions;
+  const std::int32_t count = filePaths.Count();
+  positions.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t position = 1; position <= count; ++position) {
+    if (!filePaths.IsEmptyAt(position)) positions.push_back(position);
+  }
+  StartRows(std::make_shared<RunRows>(NextGeneration(), positions));
+}
+
+bool StartPooledRunAgain(const RunRows& previous, bool (*keep)(const RowSnapshot&)) {
+  std::vector<std::int32_t> positions;
+  std::vector<RowSnapshot> found;
+  bool anyToRead = false;
+  for (std::int32_t row = 0; row < previous.Count(); ++row) {
+    positions.push_back(previous.PositionOf(row));
+    found.push_back(previous.Read(row));
+    if (!keep(found.back())) anyToRead = true;
+  }
+  if (!anyToRead || !StartPool()) return false;
+  auto rows = std::make_shared<RunRows>(NextGeneration(), positions);
+  for (std::int32_t row = 0; row < rows->Count(); ++row) {
+    if (keep(found[static_cast<std::size_t>(row)])) rows->Keep(row, found[static_cast<std::size_t>(row)]);
+  }
+  StartRows(std::move(rows));
+  return true;
 }
 
 void DigestFile(std::uint32_t generation, std::uint32_t rank) {
@@ -394,10 +449,7 @@ void DigestFile(std::uint32_t generation, std::uint32_t rank) {
 
 void RequestStop() { stopRequested.store(1); }
 
-void NotifyWhenRunSettles(HWND window, UINT message) {
-  settledNoticeMessage.store(message);
-  settledNoticeWindow.store(window);
-}
+void NotifyWhenRunSettles(void (*settled)()) { settledNotice.store(settled); }
 
 std::shared_ptr<RunRows> CurrentRunRows() {
   std::lock_guard<std::mutex> hold(Shared().lock);
@@ -421,6 +473,7 @@ std::int32_t TakeProgressBarChange() {
 std::int32_t OpenRunFiles() { return openFiles.load(); }
 std::int32_t PeakOpenRunFiles() { return peakOpenFiles.load(); }
 void ResetPeakOpenRunFiles() { peakOpenFiles.store(openFiles.load()); }
+std::int32_t RunFileOpenAttempts() { return openAttempts.load(); }
 std::int32_t PeakChunkBuffers() { return Chunks().PeakInUse(); }
 std::int32_t ChunkBufferLimit() { return Chunks().Limit(); }
 

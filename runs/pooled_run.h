@@ -36,12 +36,16 @@ inline constexpr std::int64_t kChunkMemoryBudget = std::int64_t{256} * 1024 * 10
 inline constexpr double kPercentScale = 100.0;
 
 void StartPooledRun();
+// A run over the rows of `previous` that reads only those `keep` refuses;
+// the others keep what `previous` found. False when every row is kept.
+bool StartPooledRunAgain(const RunRows& previous, bool (*keep)(const RowSnapshot&));
 // The work routine: (run generation, the item's rank among the run's items).
 void DigestFile(std::uint32_t generation, std::uint32_t unused);
 void RequestStop();
-// Once every row of a run is done or failed, (message, run generation, 0)
-// is posted to the window, so the end shows without waiting for a timer.
-void NotifyWhenRunSettles(HWND window, UINT message);
+// Once every row of the current run is done or failed, `settled` runs on
+// the window thread (a UI task), so the end shows without waiting for a
+// timer.
+void NotifyWhenRunSettles(void (*settled)());
 
 // The rows of the latest run (null before the first). Any thread.
 std::shared_ptr<RunRows> CurrentRunRows();
@@ -57,6 +61,8 @@ std::int32_t TakeProgressBarChange();
 std::int32_t OpenRunFiles();
 std::int32_t PeakOpenRunFiles();
 void ResetPeakOpenRunFiles();
+// Opens the runs attempted, successful or not, since the process began.
+std::int32_t RunFileOpenAttempts();
 // Chunk buffers leased at once at most, and the bound they stay within.
 std::int32_t PeakChunkBuffers();
 std::int32_t ChunkBufferLimit();

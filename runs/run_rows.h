@@ -43,6 +43,20 @@ struct RowSnapshot {
   Text digest;  // 32 upper-case digits once kDone
   RowVerdict verdict = RowVerdict::kNone;
   bool stopped = false;  // kFailed because 停止 (or closing) ended it
+  std::uint32_t error = 0;  // kFailed: the failing call's system error
+};
+
+// What a run has reached, counted as its rows settle; nothing carries over
+// from an earlier run.
+struct RunCounts {
+  std::int32_t rows = 0;
+  std::int32_t done = 0;        // digest final
+  std::int32_t failed = 0;      // could not be read whole, or stopped
+  std::int32_t passed = 0;      // verdicts, window thread
+  std::int32_t mismatched = 0;
+  std::int64_t bytesDone = 0;   // hashed so far
+  std::int64_t bytesKnown = 0;  // sizes of the rows started so far
+  std::int32_t started = 0;     // rows whose size is known
 };
 
 class RunRows {
@@ -55,6 +69,10 @@ class RunRows {
   std::int32_t Count() const { return count_; }
   std::int32_t PositionOf(std::int32_t row) const;
 
+  // Before any worker runs: the row keeps what an earlier run found and
+  // is neither claimed nor read again.
+  void Keep(std::int32_t row, const RowSnapshot& found);
+
   // Workers. ClaimNext gives each row to exactly one worker, in order; -1
   // once every row was claimed.
   std::int32_t ClaimNext();
@@ -63,7 +81,7 @@ class RunRows {
   void Progress(std::int32_t row, std::int64_t done);
   // Both true when this was the last row of the run to settle.
   bool Finish(std::int32_t row, const Text& upperDigest);
-  bool Fail(std::int32_t row, bool stopped = false);
+  bool Fail(std::int32_t row, bool stopped = false, std::uint32_t error = 0);
   // Rows not yet done or failed, the calling worker's own included.
   std::int32_t Unsettled() const { return count_ - settled_.load(std::memory_order_relaxed); }
 
@@ -74,6 +92,9 @@ class RunRows {
   // Rows that reached kDone since the last call, each once.
   std::vector<std::int32_t> TakeFinishedRows();
   void SetVerdict(std::int32_t row, RowVerdict verdict);
+  RunCounts Counts() const;
+  // When the run was built (GetTickCount64).
+  std::uint64_t StartTick() const { return startTick_; }
 
  private:
   struct Row {
@@ -81,7 +102,9 @@ class RunRows {
     std::atomic<std::int32_t> phase{static_cast<std::int32_t>(RowPhase::kListed)};
     std::atomic<bool> progressShown{false};
     std::atomic<bool> changed{false};
+    bool kept = false;  // set before the workers start
     std::atomic<bool> stopped{false};  // written before phase kFailed is published
+    std::atomic<std::uint32_t> error{0};  // likewise
     RowVerdict verdict = RowVerdict::kNone;  // window thread only
     std::atomic<std::int64_t> size{-1};
     std::atomic<std::int64_t> done{0};
@@ -98,6 +121,14 @@ class RunRows {
   std::unique_ptr<Row[]> rows_;
   std::atomic<std::int32_t> nextRow_{0};
   std::atomic<std::int32_t> settled_{0};
+  std::atomic<std::int32_t> done_{0};
+  std::atomic<std::int32_t> failed_{0};
+  std::atomic<std::int32_t> started_{0};
+  std::atomic<std::int64_t> bytesDone_{0};
+  std::atomic<std::int64_t> bytesKnown_{0};
+  std::int32_t passed_ = 0;      // window thread only
+  std::int32_t mismatched_ = 0;  // window thread only
+  const std::uint64_t startTick_;
   std::mutex listsLock_;
   std::vector<std::int32_t> changed_;
   std::vector<std::int32_t> finished_;

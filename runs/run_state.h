@@ -1,5 +1,5 @@
 // Process-wide state of the digest runs: the file lists, the stop request,
-// the count of completed files, the worker count and the worker pool.
+// the worker count and the worker pool.
 #pragma once
 
 #include <atomic>
@@ -11,7 +11,6 @@
 extern FileList filePaths;        // paths to hash, append-only
 extern FileList expectedDigests;  // md5.ini digests, index-parallel to filePaths
 extern std::atomic<std::int32_t> stopRequested;  // 0 or 1; written by the window thread
-extern std::int32_t completedCount;              // guarded by the run's count lock
 extern std::int32_t workerThreadCount;
 // The machine's processors, as the system reports them; asked once.
 std::int32_t ProcessorCount();

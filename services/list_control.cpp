@@ -115,6 +115,14 @@ std::int32_t ListSelectedRow(HWND list) {
   return static_cast<std::int32_t>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+void ListSelectRow(HWND list, std::int32_t row, bool select) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = select ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+  Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  if (select) Send(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
 RECT ListRowBounds(HWND list, std::int32_t row) {
   RECT bounds{LVIR_BOUNDS, 0, 0, 0};
   Send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));

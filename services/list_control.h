@@ -44,5 +44,8 @@ COLORREF ListBackColor(HWND list);
 COLORREF ListTextBackColor(HWND list);
 // The selected row (single selection), -1 when none.
 std::int32_t ListSelectedRow(HWND list);
+// Selects and focuses the row and scrolls it into view; -1 with `select`
+// false clears the selection of every row.
+void ListSelectRow(HWND list, std::int32_t row, bool select = true);
 // A row's bounds in the list's client coordinates.
 RECT ListRowBounds(HWND list, std::int32_t row);

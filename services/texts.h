@@ -63,6 +63,26 @@ inline constexpr char kCopyDigest[] = "\xB8\xB4\xD6\xC6\xD5\xAA\xD2\xAA";
 inline constexpr char kCopyPath[] = "\xB8\xB4\xD6\xC6\xC2\xB7\xBE\xB6";
 // "校验此列表": verify this list (row menu of a digest list's row)
 inline constexpr char kVerifyThisList[] = "\xD0\xA3\xD1\xE9\xB4\xCB\xC1\xD0\xB1\xED";
+// "完成:": done files (hash mode count, 标签_统计)
+inline constexpr char kCountDone[] = "\xCD\xEA\xB3\xC9\x3A";
+// "失败:": files that could not be read whole, or were stopped
+inline constexpr char kCountFailed[] = "\xCA\xA7\xB0\xDC\x3A";
+// "通过:": passed files (verification)
+inline constexpr char kCountPassed[] = "\xCD\xA8\xB9\xFD\x3A";
+// "错误:": mismatched files (verification)
+inline constexpr char kCountMismatched[] = "\xB4\xED\xCE\xF3\x3A";
+// "待处理:": files not yet settled (verification)
+inline constexpr char kCountPending[] = "\xB4\xFD\xB4\xA6\xC0\xED\x3A";
+// "剩余 ": estimated time left, followed by minutes:seconds
+inline constexpr char kTimeLeft[] = "\xCA\xA3\xD3\xE0\x20";
+// "原因: ": the system's reason a row failed (row menu, before the message)
+inline constexpr char kReason[] = "\xD4\xAD\xD2\xF2\x3A\x20";
+// "再次检查未通过的文件\tF5": verify again only the rows that did not pass (row menu)
+inline constexpr char kCheckAgain[] = "\xD4\xD9\xB4\xCE\xBC\xEC\xB2\xE9\xCE\xB4\xCD\xA8\xB9\xFD\xB5\xC4\xCE\xC4\xBC\xFE\t\x46\x35";
+// "复制统计\tCtrl+Shift+C": copy the counts and every problem row (row menu)
+inline constexpr char kCopySummary[] = "\xB8\xB4\xD6\xC6\xCD\xB3\xBC\xC6\t\x43\x74\x72\x6C\x2B\x53\x68\x69\x66\x74\x2B\x43";
+// "/s" after a byte size: bytes hashed per second
+inline constexpr char kPerSecond[] = "/s";
 // The digest list beside the program.
 inline constexpr char kDigestListName[] = "md5.ini";
 

@@ -13,6 +13,7 @@
 #include "services/text_ops.h"
 #include "shell/digest_list.h"
 #include "shell/handlers.h"
+#include "shell/run_view.h"
 
 namespace {
 
@@ -77,8 +78,10 @@ ExportedList ListedRows(ExportType type, const Text& exportFolder) {
   ExportedList list;
   const std::int32_t rows = ListItemCount(超级列表框);
   for (std::int32_t row = 0; row < rows; ++row) {
-    const Text name = ListedName(ListGetCellText(超级列表框, row, kColumnPath), exportFolder);
-    const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
+    // The list's own order, however the view is sorted.
+    const std::int32_t view = ShownViewOfRow(row);
+    const Text name = ListedName(ListGetCellText(超级列表框, view, kColumnPath), exportFolder);
+    const Text digest = ListGetCellText(超级列表框, view, kColumnDigest);
     const bool hasDigest = IsDigestDigits(digest);
     if (!hasDigest) ++list.leftOut;
     if (type == kExportMd5sum) {

@@ -12,6 +12,9 @@ void AcceptDroppedFiles(const Text& dropText);
 // run is requested once the walk is done.
 void AcceptPaths(const TextArray& paths);
 void VerifyFinishedRows();
+// The end of a run shows at once: the last rows, the label, the bar and
+// the last verdicts, without waiting for the next timer.
+void ShowSettledRun();
 void ExportDigests();
 // Reads the digest list at `listPath` (md5.ini or an md5sum list) and
 // lists its files instead of those listed before, named relative to the
@@ -33,6 +36,14 @@ void TakeStartingInput();
 // The digest-copy key (Ctrl+C) and the row menu of 超级列表框.
 void CopySelectedDigest();
 void ShowRowMenu(POINT screenPoint);
+// The problem rows (mismatched or failed): F8 selects the next one and
+// scrolls to it (Shift+F8 the one before); F5 and the row menu read again
+// only the rows that did not pass; Ctrl+Shift+C and the row menu copy the
+// counts and each problem row's name and reason.
+void SelectNextProblem(bool backwards);
+void CheckProblemsAgain();
+Text ProblemSummary();
+void CopyProblemSummary();
 // Hides the window, stops the run as 停止 does, waits only for the chunks
 // in flight, then ends the process with code 0.
 [[noreturn]] void ShutDownOnClose();

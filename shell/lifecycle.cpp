@@ -105,16 +105,10 @@ void ShutDownOnClose() {
   std::exit(0);  // runs ReleaseGlobals; the window's own close never happens
 }
 
-namespace {
-
-// The end of a run shows at once: the last rows, the label, the bar and
-// the last verdicts, without waiting for the next timer.
 void ShowSettledRun() {
   ApplyRunChanges();
   VerifyFinishedRows();
 }
-
-}  // namespace
 
 MainWindowEvents ProgramEvents() {
   MainWindowEvents events;
@@ -122,11 +116,13 @@ MainWindowEvents ProgramEvents() {
   events.closeRequested = ShutDownOnClose;
   events.filesDropped = AcceptDroppedFiles;
   events.tick = VerifyFinishedRows;
-  events.runSettled = ShowSettledRun;
   events.exportClicked = ExportDigests;
   events.pooledRunClicked = StartPooledRunAndShow;
   events.stopClicked = RequestStop;
   events.copyKey = CopySelectedDigest;
+  events.nextProblemKey = SelectNextProblem;
+  events.checkAgainKey = CheckProblemsAgain;
+  events.summaryKey = CopyProblemSummary;
   events.rowMenu = ShowRowMenu;
   return events;
 }

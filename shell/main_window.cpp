@@ -44,10 +44,12 @@ constexpr ListColumn kListColumns[] = {
     {texts::kColumnProgress, 150, LVCFMT_LEFT},
 };
 // The program keeps the rows (LVS_OWNERDATA): 100,000 of them cost one
-// count, and the list asks for the texts of the rows it draws.
+// count, and the list asks for the texts of the rows it draws. A header
+// click sorts them (SortShownRows).
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
-                             LVS_SINGLESEL | LVS_NOSORTHEADER | LVS_OWNERDATA;
-constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+                             LVS_SINGLESEL | LVS_OWNERDATA;
+// Info tips: a failed row's reason shows over it.
+constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP;
 constexpr COLORREF kListTextColor = 0x000000;
 constexpr COLORREF kListTextBackColor = 0xFFFFFF;
 constexpr COLORREF kListBackColor = 0xFFFFFF;
@@ -126,17 +128,32 @@ void ResetExportDialog() {
   通用对话框1.filterIndex = kExportDigestList;
 }
 
-bool IsCopyKey(const MSG& message) {
-  return message.message == WM_KEYDOWN && message.wParam == 'C' &&
-         (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) == 0;
+bool IsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+bool IsKey(const MSG& message, WPARAM key, bool control, bool shift) {
+  return message.message == WM_KEYDOWN && message.wParam == key && IsDown(VK_CONTROL) == control &&
+         IsDown(VK_SHIFT) == shift && !IsDown(VK_MENU);
 }
+
+bool IsCopyKey(const MSG& message) { return IsKey(message, 'C', true, false); }
 
 }  // namespace
 
 // The message loops ask this before the dialog manager sees a key.
 bool MainWindow::TakeShortcutKey(const MSG& message) {
-  if (!IsCopyKey(message) || theMainWindow.events_.copyKey == nullptr) return false;
-  theMainWindow.events_.copyKey();
+  const MainWindowEvents& events = theMainWindow.events_;
+  if (IsCopyKey(message) && events.copyKey != nullptr) {
+    events.copyKey();
+  } else if (IsKey(message, 'C', true, true) && events.summaryKey != nullptr) {
+    events.summaryKey();
+  } else if (message.message == WM_KEYDOWN && message.wParam == VK_F8 && !IsDown(VK_CONTROL) &&
+             !IsDown(VK_MENU) && events.nextProblemKey != nullptr) {
+    events.nextProblemKey(IsDown(VK_SHIFT));
+  } else if (IsKey(message, VK_F5, false, false) && events.checkAgainKey != nullptr) {
+    events.checkAgainKey();
+  } else {
+    return false;
+  }
   return true;
 }
 
@@ -159,6 +176,8 @@ LRESULT MainWindow::OnCreate() {
                                 kIdPlainRunButton, dpi_, font);
   stopButton = CreateButton(window, texts::kStopButton, true, kUnplaced, kIdStopButton, dpi_, font);
   countLabel = CreateChild(window, "STATIC", "", WS_VISIBLE | SS_LEFT, 0, kUnplaced, kIdLabel, dpi_, font);
+  countsLabel = CreateChild(window, "STATIC", "", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, kUnplaced,
+                            kIdCounts, dpi_, font);
   progressBar = CreateChild(window, PROGRESS_CLASSA, "", WS_VISIBLE | PBS_SMOOTH, WS_EX_STATICEDGE,
                             kUnplaced, kIdProgressBar, dpi_, font);
   SendMessageA(progressBar, PBM_SETRANGE32, kProgressMinimum, kProgressMaximum);
@@ -181,6 +200,7 @@ void MainWindow::LayOut() {
   MoveTo(list, places.list);
   MoveTo(stopButton, places.stopButton);
   MoveTo(countLabel, places.countLabel);
+  MoveTo(countsLabel, places.countsLabel);
   MoveTo(progressBar, places.progressBar);
   MoveTo(exportButton, places.exportButton);
 }
@@ -190,7 +210,7 @@ void MainWindow::LayOut() {
 void MainWindow::ApplyDpi(UINT previousDpi) {
   GuiFont font(dpi_);
   for (HWND child : {list, exportButton, pooledRunButton, plainRunButton, stopButton, countLabel,
-                     progressBar}) {
+                     countsLabel, progressBar}) {
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
   }
   font_ = std::move(font);  // the previous font goes once no control uses it
@@ -269,7 +289,7 @@ void MainWindow::OnDestroy() {
   SetKeyboardWindow(nullptr, nullptr);
   RevokeFileDrop(dropTarget);  // OLE wants the registration gone before the window
   window = list = exportButton = pooledRunButton = plainRunButton = stopButton = countLabel =
-      progressBar = nullptr;
+      countsLabel = progressBar = nullptr;
   PostQuitMessage(0);
 }
 
@@ -297,9 +317,6 @@ LRESULT MainWindow::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
       return 0;
     case WM_CLOSE:
       OnClose();
-      return 0;
-    case kRunSettledMessage:
-      Run(events_.runSettled);
       return 0;
     case WM_DESTROY:
       OnDestroy();

@@ -19,9 +19,8 @@ inline constexpr int kIdPlainRunButton = 1004;
 inline constexpr int kIdStopButton = 1005;
 inline constexpr int kIdLabel = 1006;
 inline constexpr int kIdProgressBar = 1007;
+inline constexpr int kIdCounts = 1008;
 inline constexpr UINT_PTR kClockTimerId = 1;
-// Posted by a worker when a run's last row is done or failed.
-inline constexpr UINT kRunSettledMessage = WM_APP + 2;
 inline constexpr UINT kClockIntervalMs = 400;  // 时钟1
 
 // The handlers the window's events run, all on the window thread. A null
@@ -31,11 +30,13 @@ struct MainWindowEvents {
   void (*closeRequested)() = nullptr;        // instead of the default close
   void (*filesDropped)(const Text&) = nullptr;
   void (*tick)() = nullptr;                  // 时钟1, every 400 ms
-  void (*runSettled)() = nullptr;            // kRunSettledMessage
   void (*exportClicked)() = nullptr;         // 按钮1
   void (*pooledRunClicked)() = nullptr;      // 按钮_线程池获取
   void (*stopClicked)() = nullptr;           // 按钮_线程池获取1
   void (*copyKey)() = nullptr;               // Ctrl+C anywhere in the window
+  void (*nextProblemKey)(bool backwards) = nullptr;  // F8, Shift+F8
+  void (*checkAgainKey)() = nullptr;         // F5
+  void (*summaryKey)() = nullptr;            // Ctrl+Shift+C
   // Right-click on 超级列表框 or its menu key; (-1, -1) from the keyboard.
   void (*rowMenu)(POINT screenPoint) = nullptr;
 };
@@ -57,6 +58,7 @@ class MainWindow {
   HWND plainRunButton = nullptr;   // 按钮_普通获取, hidden
   HWND stopButton = nullptr;       // 按钮_线程池获取1
   HWND countLabel = nullptr;       // 标签1
+  HWND countsLabel = nullptr;      // 标签_统计: the run's counts, speed and time left
   HWND progressBar = nullptr;      // 进度条1
   FileDialogComponent exportDialog;  // 通用对话框1
   FileDropComponent dropTarget;      // 拖放对象1
@@ -92,6 +94,7 @@ inline HWND& 按钮_线程池获取 = theMainWindow.pooledRunButton;
 inline HWND& 按钮_普通获取 = theMainWindow.plainRunButton;
 inline HWND& 按钮_线程池获取1 = theMainWindow.stopButton;
 inline HWND& 标签1 = theMainWindow.countLabel;
+inline HWND& 标签_统计 = theMainWindow.countsLabel;
 inline HWND& 进度条1 = theMainWindow.progressBar;
 inline FileDialogComponent& 通用对话框1 = theMainWindow.exportDialog;
 inline FileDropComponent& 拖放对象1 = theMainWindow.dropTarget;

@@ -5,29 +5,10 @@
 #include <utility>
 
 #include "services/folder_walk.h"
-
-namespace {
-
-// Posted to the receiving window; lParam: the WalkedBatch, which the
-// window's procedure then owns. wParam unused.
-constexpr UINT kWalkedBatchMessage = WM_APP + 1;
-constexpr char kReceiverClass[] = "md5check.WalkedPaths";
-// A full queue (10,000 messages) refuses posts for a moment; a batch must
-// not be lost, or its paths and its drop's run would be.
-constexpr DWORD kPostRetryMs = 10;
-
-}  // namespace
+#include "services/ui_tasks.h"
 
 PathWalker::PathWalker(Receiver receive) : receive_(receive) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = ReceiverProc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = kReceiverClass;
-  RegisterClassExA(&windowClass);
-  window_ = CreateWindowExA(0, kReceiverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  StartUiTasks();
   std::thread([this] { WalkDrops(); }).detach();
 }
 
@@ -37,15 +18,6 @@ void PathWalker::Queue(TextArray dropPaths) {
     drops_.push_back(std::move(dropPaths));
   }
   queued_.notify_one();
-}
-
-LRESULT CALLBACK PathWalker::ReceiverProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
-  if (message != kWalkedBatchMessage) return DefWindowProcA(window, message, wParam, lParam);
-  std::unique_ptr<WalkedBatch> batch(reinterpret_cast<WalkedBatch*>(lParam));
-  auto* walker = reinterpret_cast<PathWalker*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (walker != nullptr && batch != nullptr) walker->receive_(*batch);
-  return 0;
 }
 
 void PathWalker::WalkDrops() {
@@ -75,11 +47,7 @@ void PathWalker::WalkDrop(const TextArray& dropPaths) {
 }
 
 void PathWalker::Post(WalkedBatch* batch) {
-  while (!PostMessageA(window_, kWalkedBatchMessage, 0, reinterpret_cast<LPARAM>(batch))) {
-    if (!IsWindow(window_)) {
-      delete batch;
-      return;
-    }
-    Sleep(kPostRetryMs);
-  }
+  std::shared_ptr<WalkedBatch> owned(batch);
+  const Receiver receive = receive_;
+  PostUiTask([owned, receive] { receive(*owned); });
 }

@@ -2,8 +2,8 @@
 //
 // How it works: the window thread queues each drop's paths (Queue). One
 // walker thread takes the drops in the order they came, walks every path
-// (WalkDroppedPath) and posts what it finds to a message-only window of the
-// window thread, kBatchSize paths at a time; the last batch of a drop says
+// (WalkDroppedPath) and hands what it finds to the window thread as UI
+// tasks (PostUiTask), kBatchSize paths at a time; the last batch of a drop says
 // so. The window thread hands each batch to the receiver as it arrives, so
 // the window keeps answering however large the tree, and the paths reach
 // the receiver in drop order.
@@ -27,7 +27,7 @@ class PathWalker {
   static constexpr std::size_t kBatchSize = 1024;
   using Receiver = void (*)(const WalkedBatch& batch);
 
-  // Window thread: creates the window that receives the batches, and the
+  // Window thread: starts the UI tasks that carry the batches, and the
   // walker thread. The object is meant to live until the process ends.
   explicit PathWalker(Receiver receive);
   PathWalker(const PathWalker&) = delete;
@@ -37,13 +37,11 @@ class PathWalker {
   void Queue(TextArray dropPaths);
 
  private:
-  static LRESULT CALLBACK ReceiverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void WalkDrops();  // the walker thread
   void WalkDrop(const TextArray& dropPaths);
   void Post(WalkedBatch* batch);
 
   Receiver receive_;
-  HWND window_ = nullptr;
   std::mutex lock_;
   std::condition_variable queued_;
   std::deque<TextArray> drops_;  // guarded by lock_

@@ -10,10 +10,18 @@
 #include "shell/digest_list.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
+#include "shell/run_view.h"
 
 namespace {
 
-enum RowCommand : UINT { kCopyDigestCommand = 1, kCopyPathCommand = 2, kVerifyListCommand = 3 };
+enum RowCommand : UINT {
+  kCopyDigestCommand = 1,
+  kCopyPathCommand = 2,
+  kVerifyListCommand = 3,
+  kReasonItem = 4,
+  kCheckAgainCommand = 5,
+  kCopySummaryCommand = 6,
+};
 // Only a finished digest is copied: the computing text is no digest.
 Text DigestOfRow(std::int32_t row) {
   const Text digest = ListGetCellText(超级列表框, row, kColumnDigest);
@@ -58,6 +66,13 @@ void ShowRowMenu(POINT screenPoint) {
   // A dropped list is hashed as a file; verifying it is offered here.
   const Text path = PathOfRow(row);
   if (IsDigestListPath(path)) AppendMenuA(menu, MF_STRING, kVerifyListCommand, texts::kVerifyThisList);
+  // A failed row says why, as the system words it; the item does nothing.
+  const Text reason = ShownRowReason(row);
+  if (!reason.IsEmpty())
+    AppendMenuA(menu, MF_STRING | MF_DISABLED, kReasonItem, ConcatTexts({texts::kReason, reason}).CStr());
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, kCheckAgainCommand, texts::kCheckAgain);
+  AppendMenuA(menu, MF_STRING, kCopySummaryCommand, texts::kCopySummary);
   const POINT at = MenuPoint(screenPoint, row);
   const UINT command = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, mainWindow, nullptr));
@@ -65,4 +80,6 @@ void ShowRowMenu(POINT screenPoint) {
   if (command == kCopyDigestCommand) Copy(digest);
   if (command == kCopyPathCommand) Copy(path);
   if (command == kVerifyListCommand) EnterVerificationMode(path);
+  if (command == kCheckAgainCommand) CheckProblemsAgain();
+  if (command == kCopySummaryCommand) CopyProblemSummary();
 }

@@ -5,7 +5,12 @@
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"
+#include "services/files.h"
 #include "shell/digest_list.h"
+
+bool IsListedRow(const RowSnapshot& row) {
+  return verificationMode && row.position <= expectedDigests.Count();
+}
 
 namespace {
 
@@ -23,11 +28,6 @@ Text DigestText(const RowSnapshot& row) {
   if (row.phase == RowPhase::kDone) return row.digest;
   if (row.phase == RowPhase::kFailed) return Text();
   return HasStarted(row) ? Text(texts::kComputing) : Text();
-}
-
-// A row of the verified list, not a file dropped since.
-bool IsListedRow(const RowSnapshot& row) {
-  return verificationMode && row.position <= expectedDigests.Count();
 }
 
 Text ProgressText(const RowSnapshot& row) {
@@ -57,4 +57,23 @@ Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path) 
     default:
       return Text();
   }
+}
+
+bool IsProblemRow(const RowSnapshot& row) {
+  return row.verdict == RowVerdict::kMismatch || row.phase == RowPhase::kFailed;
+}
+
+bool IsProblemCell(const RowSnapshot& row, std::int32_t column) {
+  if (column == kColumnProgress) return IsProblemRow(row);
+  return column == kColumnSize && row.phase == RowPhase::kFailed;
+}
+
+Text FailureReason(const RowSnapshot& row) {
+  if (row.phase != RowPhase::kFailed || row.error == 0) return Text();
+  return SystemErrorText(row.error);
+}
+
+bool HasPassed(const RowSnapshot& row) {
+  if (row.phase != RowPhase::kDone) return false;
+  return !IsListedRow(row) || row.verdict == RowVerdict::kPassed;
 }

@@ -11,3 +11,15 @@
 // size " ->> " done / the failure text, 3 the computing text, the digest or
 // nothing once failed, 4 "n%" or the verdict (a failed listed file's too). `path` is the row's entry of filePaths.
 Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path);
+
+// A row of the verified list, not a file dropped since.
+bool IsListedRow(const RowSnapshot& row);
+// Read whole and, when listed, judged equal: checking again leaves it.
+bool HasPassed(const RowSnapshot& row);
+// Mismatched, or failed (unreadable or stopped): a row the user must look at.
+bool IsProblemRow(const RowSnapshot& row);
+// The cells drawn in the problem colour: the verdict (column 4) of a
+// problem row and the failure text (column 2) of a failed one.
+bool IsProblemCell(const RowSnapshot& row, std::int32_t column);
+// The system's message for a failed row's error; empty for other rows.
+Text FailureReason(const RowSnapshot& row);

@@ -28,8 +28,21 @@ void ApplyRunChanges();
 void ShowRunRows(const std::shared_ptr<RunRows>& rows);
 // The rows the list shows (null before the first run). Window thread.
 RunRows* ShownRunRows();
+// The list shows the rows in the order of the header clicked last (the
+// run's own order before any click); `view` is the list's index, and the
+// run's row is found through that order.
 // The cell's text as the list shows it; empty outside the rows shown.
-Text ShownCellText(std::int32_t row, std::int32_t column);
-// Draws those of the rows in view anew, as one band; rows out of view are
+Text ShownCellText(std::int32_t view, std::int32_t column);
+// True for the cells of a problem row drawn in the problem colour.
+bool ShownCellIsProblem(std::int32_t view, std::int32_t column);
+bool ShownRowIsProblem(std::int32_t view);
+// The system's reason a shown row failed; empty when it did not fail.
+Text ShownRowReason(std::int32_t view);
+// Where the list shows the run's row `row`.
+std::int32_t ShownViewOfRow(std::int32_t row);
+// A header click: sorts by `column`, or reverses the order when the rows
+// are sorted by it already. The rows keep their places while they change.
+void SortShownRows(std::int32_t column);
+// Draws those of the run's rows that are in view anew, as one band; rows out of view are
 // drawn when they come into view.
 void RedrawRowsInView(const std::vector<std::int32_t>& rows);

@@ -11,6 +11,7 @@
 #include "services/file_drop.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "services/ui_tasks.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
 #include "shell/run_view.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr double kWorkersPerProcessor = 2.0;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kRed = 0x0000FF;  // RGB(255, 0, 0)
+constexpr COLORREF kProblemRed = 0x0000D0;  // RGB(208, 0, 0): red that reads on white
 
 void SetWorkerThreadCount() {
   workerThreadCount =
@@ -35,10 +37,14 @@ void SetCellColors() {
   progressRestColor = kWhite;
   progressTextColor = listTextColor;
   progressSelectedTextColor = kRed;
+  problemTextColor = kProblemRed;
 }
 
 void InstallCellDrawing() {
   cellTextSource = ShownCellText;
+  cellProblemSource = ShownCellIsProblem;
+  rowTipSource = ShownRowReason;
+  columnClickHandler = SortShownRows;
   drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
@@ -52,7 +58,8 @@ void InitialiseMainWindow() {
   SetCellColors();
   InstallCellDrawing();
   StartApplyingRunChanges(WindowHandleOf(mainWindow));
-  NotifyWhenRunSettles(WindowHandleOf(mainWindow), kRunSettledMessage);
+  StartUiTasks();
+  NotifyWhenRunSettles(ShowSettledRun);
   RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
   TakeStartingInput();
 }

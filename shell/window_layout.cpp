@@ -49,8 +49,13 @@ ComponentPlaces LayOutComponents(SIZE client, UINT dpi) {
   ComponentPlaces places{};
   places.list = RECT{0, ScaleForDpi(kListTop, dpi), client.cx, stripTop};
   places.stopButton = InStrip(margin, stop, stripTop, stripHeight);
-  places.countLabel = InStrip(labelLeft, SIZE{barLeft - margin - labelLeft, ScaleForDpi(kLabelHeight, dpi)},
-                              stripTop, stripHeight);
+  // 标签1 and the counts below it share the strip's height, one line each.
+  const int labelHeight = ScaleForDpi(kLabelHeight, dpi);
+  places.countLabel = InStrip(labelLeft, SIZE{barLeft - margin - labelLeft, labelHeight}, stripTop,
+                              stripHeight);
+  OffsetRect(&places.countLabel, 0, -labelHeight / 2);
+  places.countsLabel = places.countLabel;
+  OffsetRect(&places.countsLabel, 0, labelHeight);
   places.progressBar = InStrip(barLeft, SIZE{bar, ScaleForDpi(kProgressBar.cy, dpi)}, stripTop, stripHeight);
   places.exportButton = InStrip(client.cx - margin - exportButton.cx, exportButton, stripTop, stripHeight);
   return places;

@@ -1,13 +1,13 @@
 // Where the main window's visible components stand in its client area:
 // the list on top, as wide as the client area, and below it a strip with
-// 停止, 标签1, 进度条1 and 导出文件 from left to right. Sizes are designed
+// 停止, 标签1 over 标签_统计, 进度条1 and 导出文件 from left to right. Sizes are designed
 // at 96 DPI and scaled.
 #pragma once
 
 #include <windows.h>
 
 struct ComponentPlaces {
-  RECT list, stopButton, countLabel, progressBar, exportButton;
+  RECT list, stopButton, countLabel, countsLabel, progressBar, exportButton;
 };
 
 // Places for a client area of `client` pixels at `dpi`; everything lies

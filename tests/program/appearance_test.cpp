@@ -110,7 +110,7 @@ void ExpectComponentsInside(HWND window) {
                 place.bottom <= client.bottom)
         << DescribeWindowTree(child);
   }
-  EXPECT_EQ(visible, 5);  // the list, 导出文件, 停止, the label and the bar
+  EXPECT_EQ(visible, 6);  // the list, 导出文件, 停止, the label, the counts and the bar
 }
 
 // Run once as it is and once in a prefix of 144 DPI (program_test_144dpi).

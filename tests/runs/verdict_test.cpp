@@ -3,12 +3,17 @@
 // and ticks interleave.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "runs/globals.h"
 #include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "runs/run_rows.h"
+#include "services/files.h"
 #include "services/list_control.h"
+#include "services/message_pump.h"
 #include "shell/handlers.h"
 #include "shell/main_window.h"
 #include "shell/run_view.h"
@@ -197,6 +202,133 @@ TEST(VerdictTest, AFewThousandListedFilesAllPassWithOneOpenFilePerWorkerAtMost) 
   EXPECT_LE(PeakOpenRunFiles(), 2 * workerThreadCount);
   EXPECT_GE(PeakOpenRunFiles(), 1);
   EXPECT_EQ(OpenRunFiles(), 0);
+}
+
+void PressProblemKey(bool backwards) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_SHIFT] = backwards ? 0x80 : 0;
+  SetKeyboardState(state);
+  PostMessageA(超级列表框, WM_KEYDOWN, VK_F8, 1);
+  PumpPendingMessages();
+  state[VK_SHIFT] = 0;
+  SetKeyboardState(state);
+}
+
+std::string TipOfRow(int row) {
+  char tip[256] = {};
+  NMLVGETINFOTIPA request{};
+  request.hdr.hwndFrom = 超级列表框;
+  request.hdr.idFrom = kIdList;
+  request.hdr.code = LVN_GETINFOTIPA;
+  request.pszText = tip;
+  request.cchTextMax = sizeof tip;
+  request.iItem = row;
+  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&request));
+  return tip;
+}
+
+// A click on the header of `column`, as the list reports it.
+void ClickHeader(int column) {
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = 超级列表框;
+  click.hdr.idFrom = kIdList;
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = column;
+  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
+}
+
+// Column 0 of every row as shown: each file's number from the list.
+std::string ShownNumbers() {
+  std::string numbers;
+  for (const RowCells& row : ReadRows()) numbers += row.cell[0] + " ";
+  return numbers;
+}
+
+std::string Reason(DWORD error) { return SystemErrorText(error).Bytes(); }
+
+// Passed, mismatched, missing, locked and unopenable files: the counts,
+// each failure's reason, the next-problem key, and checking again, which
+// reads only the rows that did not pass.
+TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
+  StartProgramWindow();
+  ResetRuns();
+  TempFolder folder;
+  const std::string names[] = {"file10.txt", "File9.txt", "wrong.txt", "missing.txt", "locked.txt",
+                               "sub"};
+  for (const std::string& name : names) {
+    const std::string path = folder.Join(name);
+    if (name != "missing.txt" && name != "sub") WriteTextFile(path, name);
+    filePaths.Append(Text(path.c_str()));
+    expectedDigests.Append(Text(ReferenceMd5(name == "wrong.txt" ? "other" : name).c_str()));
+  }
+  CreateDirectoryA(folder.Join("sub").c_str(), nullptr);
+  HANDLE lock = CreateFileA(folder.Join("locked.txt").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  verificationMode = true;
+  ClickButton(按钮_线程池获取);
+  // 通过:2 错误:1 失败:3 待处理:0
+  const std::string first = "\xCD\xA8\xB9\xFD:2 \xB4\xED\xCE\xF3:1 \xCA\xA7\xB0\xDC:3 \xB4\xFD\xB4\xA6\xC0\xED:0";
+  EXPECT_TRUE(PumpUntil([&] { return CountsLabelText() == first; }, kRunTimeoutMs)) << CountsLabelText();
+  EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "6" + texts::kArrow + "3");
+  EXPECT_EQ(TipOfRow(0), "");
+  EXPECT_EQ(TipOfRow(3), Reason(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(TipOfRow(4), Reason(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(TipOfRow(5), Reason(ERROR_ACCESS_DENIED));
+  auto line = [&](const char* name, const std::string& reason) {
+    return "\r\n" + folder.Join(name) + "\t" + reason;
+  };
+  EXPECT_EQ(ProblemSummary().Bytes(), first + line("wrong.txt", texts::kMismatch) +
+                                          line("missing.txt", Reason(ERROR_FILE_NOT_FOUND)) +
+                                          line("locked.txt", Reason(ERROR_SHARING_VIOLATION)) +
+                                          line("sub", Reason(ERROR_ACCESS_DENIED)));
+
+  ClickHeader(kColumnProgress);  // mismatched, failed, then passed
+  EXPECT_EQ(ShownNumbers(), "3 4 5 6 1 2 ");
+  EXPECT_EQ(TipOfRow(1), Reason(ERROR_FILE_NOT_FOUND));
+  ClickHeader(kColumnProgress);
+  EXPECT_EQ(ShownNumbers(), "2 1 6 5 4 3 ");
+  ClickHeader(kColumnSize);  // the failed have none
+  EXPECT_EQ(ShownNumbers(), "4 5 6 2 3 1 ");  // none, 9, 9 and 10 bytes
+  ClickHeader(kColumnNumber);
+  EXPECT_EQ(ShownNumbers(), "1 2 3 4 5 6 ");
+
+  PressProblemKey(false);
+  EXPECT_EQ(ListSelectedRow(超级列表框), 2);
+  PressProblemKey(false);
+  PressProblemKey(false);
+  PressProblemKey(false);
+  EXPECT_EQ(ListSelectedRow(超级列表框), 5);
+  PressProblemKey(false);  // round to the first again
+  EXPECT_EQ(ListSelectedRow(超级列表框), 2);
+  PressProblemKey(true);
+  EXPECT_EQ(ListSelectedRow(超级列表框), 5);
+
+  CloseHandle(lock);
+  WriteTextFile(folder.Join("missing.txt"), "missing.txt");
+  // Explorer's order (numbers by value, no case); the run below updates
+  // the rows in these places.
+  ClickHeader(kColumnPath);
+  EXPECT_EQ(ShownNumbers(), "2 1 5 4 6 3 ");
+  const std::int32_t opensBefore = RunFileOpenAttempts();
+  CheckProblemsAgain();
+  // 通过:4 错误:1 失败:1 待处理:0
+  const std::string again = "\xCD\xA8\xB9\xFD:4 \xB4\xED\xCE\xF3:1 \xCA\xA7\xB0\xDC:1 \xB4\xFD\xB4\xA6\xC0\xED:0";
+  EXPECT_TRUE(PumpUntil([&] { return CountsLabelText() == again; }, kRunTimeoutMs)) << CountsLabelText();
+  EXPECT_EQ(RunFileOpenAttempts() - opensBefore, 4);  // the passed two are not read again
+  EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "6" + texts::kArrow + "5");
+  EXPECT_EQ(ShownNumbers(), "2 1 5 4 6 3 ");
+  const auto rows = ReadRows();
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0].cell[3], ReferenceMd5("File9.txt"));
+  EXPECT_EQ(rows[2].cell[4], texts::kVerified);  // locked.txt
+  EXPECT_EQ(rows[3].cell[4], texts::kVerified);  // missing.txt
+  EXPECT_EQ(rows[5].cell[4], texts::kMismatch);
+  ClickHeader(kColumnNumber);
+  verificationMode = false;
+  ResetRuns();
 }
 
 }  // namespace

@@ -43,7 +43,6 @@ void ResetRuns() {
   WaitUntilSettled(60000, 300);
   filePaths.Clear();
   expectedDigests.Clear();
-  completedCount = 0;
   stopRequested = 0;
   ProgramEvents().pooledRunClicked();  // a run of nothing: no rows
 }
@@ -73,6 +72,12 @@ std::vector<RowCells> ReadRows() {
 std::string LabelText() {
   char text[256] = {};
   GetWindowTextA(标签1, text, sizeof text);
+  return text;
+}
+
+std::string CountsLabelText() {
+  char text[256] = {};
+  GetWindowTextA(标签_统计, text, sizeof text);
   return text;
 }
 

@@ -23,6 +23,8 @@ struct RowCells {
 };
 std::vector<RowCells> ReadRows();
 std::string LabelText();
+// 标签_统计's text: the run's counts.
+std::string CountsLabelText();
 int ProgressPosition();
 bool IsDigestText(const std::string& text);
 // Every row shows a digest or the failure text.

@@ -162,6 +162,31 @@ TEST_F(CellDrawing, SelectedRowCellsSitOnBlueWithWhiteAndRedTexts) {
   EXPECT_TRUE(BackgroundShowsBetweenLetters(shot, other, 22, 218, kWhite));
 }
 
+// The colour follows the row's state, not its text: of two rows with the
+// same verdict text, only the one its state calls a problem is red.
+bool problemInFirstRow(std::int32_t row, std::int32_t column) { return row == 0 && column == 4; }
+
+TEST_F(CellDrawing, AProblemRowsVerdictIsRedOthersStayBlack) {
+  AddRow(texts::kMismatch);
+  AddRow(texts::kMismatch);
+  const CellProblemSource kept = cellProblemSource;
+  cellProblemSource = problemInFirstRow;
+  const Capture shot = List();
+  cellProblemSource = kept;
+  auto inked = [&shot](const RowBand& band, bool wantRed) {
+    for (int y = band.top; y < band.bottom; ++y)
+      for (int x = kColumn4Left; x < kColumn4Left + 140; ++x) {
+        const COLORREF c = shot.At(x, y);
+        const bool red = GetRValue(c) > 150 && GetGValue(c) < 60 && GetBValue(c) < 60;
+        if (c != kWhite && red == wantRed) return true;
+      }
+    return false;
+  };
+  EXPECT_TRUE(inked(Band(0), true));
+  EXPECT_FALSE(inked(Band(1), true));
+  EXPECT_TRUE(inked(Band(1), false));
+}
+
 TEST_F(CellDrawing, BarTextsShowTheBarBetweenTheirLetters) {
   AddRow("100%");
   const Capture shot = List();

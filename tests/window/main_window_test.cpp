@@ -565,7 +565,8 @@ TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
   SelectRow(0);
   PutOnClipboard("before");
   const ShownMenu shown = OpenRowMenuAndPick(window.Handle(), 0);
-  EXPECT_EQ(shown.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath}));
+  EXPECT_EQ(shown.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, "", texts::kCheckAgain,
+                                      texts::kCopySummary}));
   EXPECT_TRUE(shown.firstEnabled);
   EXPECT_EQ(ClipboardText(), kDigest);
   OpenRowMenuAndPick(window.Handle(), 1);
@@ -579,7 +580,8 @@ TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
     PostMessageA(超级列表框, WM_RBUTTONDOWN, MK_RBUTTON, at);
     PostMessageA(超级列表框, WM_RBUTTONUP, 0, at);
   });
-  EXPECT_EQ(noDigest.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath}));
+  EXPECT_EQ(noDigest.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, "", texts::kCheckAgain,
+                                      texts::kCopySummary}));
   EXPECT_FALSE(noDigest.firstEnabled);
   EXPECT_EQ(ListSelectedRow(超级列表框), 1);
   EXPECT_EQ(ClipboardText(), "C:\\dir\\a.bin");
@@ -594,7 +596,8 @@ TEST(RowMenu, ADigestListsRowOffersToVerifyIt) {
   SelectRow(0);
   const ShownMenu shown = OpenRowMenuAndPick(window.Handle(), 2);
   EXPECT_EQ(shown.items,
-            (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, texts::kVerifyThisList}));
+            (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, texts::kVerifyThisList, "",
+                                      texts::kCheckAgain, texts::kCopySummary}));
   char label[512] = {};
   GetWindowTextA(标签1, label, sizeof label);
   EXPECT_EQ(std::string(label).rfind(texts::kListUnreadable, 0), 0u) << label;

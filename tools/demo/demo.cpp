@@ -12,6 +12,7 @@
 
 #include "services/texts.h"
 #include "tests/support/remote_program.h"
+#include "shell/main_window.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/test_files.h"
 
@@ -99,6 +100,9 @@ int main(int argc, char** argv) {
     std::printf("%3s  %-14s  %-28s  %-32s  %s\n", row[0].c_str(), Utf8Of(row[1]).c_str(),
                 Utf8Of(row[2]).c_str(), Utf8Of(row[3]).c_str(), Utf8Of(row[4]).c_str());
   }
+  char counts[256] = {};
+  GetWindowTextA(GetDlgItem(program.Window(), kIdCounts), counts, sizeof counts);
+  std::printf("%s\n", Utf8Of(counts).c_str());
   SaveWindowBitmap(program.Window(), argv[2]);
   program.RequestClose();
   const long code = program.WaitForExit(30000);
