@@ -3,6 +3,8 @@
 #include <limits>
 #include <new>
 
+#include "services/wide_paths.h"
+
 namespace {
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -23,7 +25,7 @@ std::int32_t RestOfFile(const FileReader& reader, HANDLE file) {
 }  // namespace
 
 HANDLE FileReader::Open(const Text& path) const {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(OpenablePath(path).c_str(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
                             FILE_FLAG_NO_BUFFERING, nullptr);
   // A name such as "COM1" or "nul.txt" opens a device in any folder. A
   // serial port reports size 0 but no position, so the read loop would

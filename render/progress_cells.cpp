@@ -11,10 +11,10 @@
 #include "services/text_ops.h"
 
 CellTextSource cellTextSource = nullptr;
+CellBarSource cellBarSource = nullptr;
 
 namespace {
 
-constexpr char kProgressMark[] = "%";
 constexpr UINT kRowStateMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT;  // 7
 constexpr UINT kProgressTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 0x25
 constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       // 0x24
@@ -29,12 +29,15 @@ constexpr std::int32_t kBarFrameWidth = 1;
 constexpr double kFullBar = 100.0;
 constexpr DWORD kCellStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
 
-// A bar value outside 0..100 (or no number at all) would put the fill
-// outside the frame; the program itself writes only 0..100.
-double BarValue(const Text& text) {
-  const double value = ToReal(text);
+// A bar value outside 0..100 would put the fill outside the frame; the
+// program itself gives only 0..100.
+double BarValue(double value) {
   if (!(value >= 0.0)) return 0.0;  // NaN too
   return value > kFullBar ? kFullBar : value;
+}
+
+bool IsBar(std::int32_t row, std::int32_t column, double* percent) {
+  return cellBarSource != nullptr && cellBarSource(row, column, percent);
 }
 
 bool IsRowSelected(HWND list, DWORD_PTR row) {
@@ -58,12 +61,12 @@ void DrawBarFrame(HDC dc, const RECT& cell, std::int32_t frameWidth) {
   DeleteObject(pen);
 }
 
-void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected, UINT dpi) {
+void DrawProgressCell(HDC dc, RECT cell, const Text& text, double percent, bool selected, UINT dpi) {
   const std::int32_t frameWidth = ScaleForDpi(kBarFrameWidth, dpi);
   DrawBarFrame(dc, cell, frameWidth);
   RECT bar = cell;
   InsetRect(bar, frameWidth, frameWidth);
-  const double value = BarValue(text);
+  const double value = BarValue(percent);
   RECT done = bar;
   RECT rest = bar;
   done.right = static_cast<LONG>(static_cast<double>(bar.right - bar.left) * value / kFullBar +
@@ -94,8 +97,9 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   SetBkMode(dc, TRANSPARENT);
   const UINT dpi = DpiOfWindow(list);
   InsetRect(cell, ScaleForDpi(kCellInsetX, dpi), ScaleForDpi(kCellInsetY, dpi));
-  if (RightPart(text, 1) == Text(kProgressMark)) {
-    DrawProgressCell(dc, cell, text, selected, dpi);
+  double percent = 0.0;
+  if (IsBar(row, column, &percent)) {
+    DrawProgressCell(dc, cell, text, percent, selected, dpi);
   } else {
     DrawPlainCell(dc, cell, text, selected,
                   column == kCentredColumn ? kCentredTextFormat : kPlainTextFormat);

@@ -14,9 +14,10 @@
 
 class FileList {
  public:
-  void Append(const Text& entry) {
+  // An entry that is not `openable` keeps its text but is never opened.
+  void Append(const Text& entry, bool openable = true) {
     std::unique_lock<std::shared_mutex> hold(lock_);
-    entries_.push_back(entry);
+    entries_.push_back({entry, openable});
     count_.store(static_cast<std::int32_t>(entries_.size()), std::memory_order_release);
   }
   std::int32_t Count() const { return count_.load(std::memory_order_acquire); }
@@ -24,12 +25,17 @@ class FileList {
   Text At(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
     if (position < 1 || position > Count()) return Text();
-    return entries_[static_cast<std::size_t>(position - 1)];
+    return entries_[static_cast<std::size_t>(position - 1)].text;
+  }
+  bool IsOpenableAt(std::int32_t position) const {
+    std::shared_lock<std::shared_mutex> hold(lock_);
+    if (position < 1 || position > Count()) return false;
+    return entries_[static_cast<std::size_t>(position - 1)].openable;
   }
   bool IsEmptyAt(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
     if (position < 1 || position > Count()) return true;
-    return entries_[static_cast<std::size_t>(position - 1)].IsEmpty();
+    return entries_[static_cast<std::size_t>(position - 1)].text.IsEmpty();
   }
   void Clear() {
     std::unique_lock<std::shared_mutex> hold(lock_);
@@ -38,7 +44,11 @@ class FileList {
   }
 
  private:
+  struct Entry {
+    Text text;
+    bool openable;
+  };
   mutable std::shared_mutex lock_;
-  std::deque<Text> entries_;
+  std::deque<Entry> entries_;
   std::atomic<std::int32_t> count_{0};
 };

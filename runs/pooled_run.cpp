@@ -203,7 +203,8 @@ void DigestRow(RunRows& rows, std::int32_t row) {
     return;
   }
   const FileReader reader;
-  RunFile file(reader, filePaths.At(rows.PositionOf(row)));
+  const std::int32_t position = rows.PositionOf(row);
+  RunFile file(reader, filePaths.IsOpenableAt(position) ? filePaths.At(position) : Text());
   const std::int64_t size = reader.GetSize(file.Handle());
   rows.Start(row, size);
   Md5Hasher hasher;

@@ -64,7 +64,7 @@ void Take(const WIN32_FIND_DATAW& found, FolderListing& listing) {
 FolderListing ListFolder(const std::wstring& folder) {
   FolderListing listing;
   WIN32_FIND_DATAW found{};
-  FindHandle search(FindFirstFileW(Join(folder, L"*").c_str(), &found));
+  FindHandle search(FindFirstFileW(LongPathForm(Join(folder, L"*")).c_str(), &found));
   if (!search.IsOpen()) return listing;
   do {
     Take(found, listing);
@@ -102,7 +102,7 @@ std::size_t WalkFolder(const std::wstring& root, const PathSink& take) {
 
 void WalkDroppedPath(const Text& path, const PathSink& take) {
   const std::wstring wide = WideOf(path);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const DWORD attributes = GetFileAttributesW(LongPathForm(wide).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     take(path);
     return;

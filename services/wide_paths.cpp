@@ -25,6 +25,21 @@ std::wstring ShortPathOf(const std::wstring& path) {
   return shortPath;
 }
 
+std::wstring FullWidePath(const std::wstring& path) {
+  const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  const DWORD written = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return path;
+  full.resize(written);
+  return full;
+}
+
+// "\\?\" and device paths ("\\.\") are taken as they stand.
+bool HasLongPathMark(const std::wstring& path) {
+  return path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0;
+}
+
 }  // namespace
 
 std::wstring WideOf(const Text& text) {
@@ -46,3 +61,14 @@ Text AnsiPathOf(const std::wstring& path) {
   WideToAnsi(path, &lossy);
   return lossy;
 }
+
+std::wstring LongPathForm(const std::wstring& path) {
+  // Directories need room for an 8.3 name after them, hence the margin.
+  constexpr std::size_t kShortPathLimit = MAX_PATH - 12;
+  if (path.size() < kShortPathLimit || HasLongPathMark(path)) return path;
+  const std::wstring full = FullWidePath(path);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+std::wstring OpenablePath(const Text& path) { return LongPathForm(WideOf(path)); }

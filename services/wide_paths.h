@@ -12,3 +12,9 @@ std::wstring WideOf(const Text& text);
 // form. Without either, '?' stands for the missing characters; no file name
 // holds one, so the path fails to open instead of naming another file.
 Text AnsiPathOf(const std::wstring& path);
+// The form the wide file calls need for `path`: past MAX_PATH the full
+// path behind "\\?\" ("\\?\UNC\" for a server's share), which real
+// Windows requires; shorter paths, and those already so marked, unchanged.
+std::wstring LongPathForm(const std::wstring& path);
+// WideOf(path) in that form: what the program opens a file by.
+std::wstring OpenablePath(const Text& path);

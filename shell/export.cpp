@@ -7,6 +7,7 @@
 #include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
+#include "services/code_page.h"
 #include "services/file_dialog.h"
 #include "services/files.h"
 #include "services/list_control.h"
@@ -90,6 +91,14 @@ ExportedList ListedRows(ExportType type, const Text& exportFolder) {
   return list;
 }
 
+// md5sum lists are UTF-8, as md5sum writes them and reads them on other
+// systems; md5.ini keeps the ANSI code page its readers expect.
+std::string ListBytes(ExportType type, const ExportedList& list) {
+  std::string utf8;
+  if (type == kExportMd5sum && AnsiToUtf8(Text(list.lines), &utf8)) return utf8;
+  return list.lines;
+}
+
 void ShowRowsLeftOut(const Text& target, std::int32_t leftOut) {
   const Text message = ConcatTexts({texts::kExportLeftOut, ToText(leftOut), "\r\n", target});
   MessageBoxA(mainWindow, message.CStr(), texts::kWindowCaption, MB_OK | MB_ICONWARNING);
@@ -117,7 +126,7 @@ void ExportDigests() {
   const auto type = 通用对话框1.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
   // Written beside the target and moved over it: a failure leaves the old list whole.
   const ExportedList list = ListedRows(type, PathFolder(target));
-  const unsigned long error = ReplaceWholeFile(target, ToBytes(Text(list.lines)));
+  const unsigned long error = ReplaceWholeFile(target, ToBytes(Text(ListBytes(type, list))));
   if (error != 0) {
     ShowExportFailure(target, error);
   } else if (list.leftOut > 0) {

@@ -71,7 +71,7 @@ bool LoadDigestList(const Text& givenPath) {
   expectedDigests.Clear();
   verifiedListFolder = PathFolder(listPath);
   for (const DigestListEntry& entry : entries) {
-    filePaths.Append(entry.path);
+    filePaths.Append(entry.path, !entry.refused);
     expectedDigests.Append(entry.digest);
   }
   RequestPooledRun();

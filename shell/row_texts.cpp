@@ -30,13 +30,25 @@ bool IsListedRow(const RowSnapshot& row) {
   return verificationMode && row.position <= expectedDigests.Count();
 }
 
+// Column 4 shows the bar until a verdict or a listed file's failure
+// takes its place.
+bool ShowsBar(const RowSnapshot& row) {
+  if (row.verdict != RowVerdict::kNone) return false;
+  if (row.phase == RowPhase::kFailed && IsListedRow(row)) return false;
+  return row.progressShown;
+}
+
+double BarPercent(const RowSnapshot& row) { return RoundTo(PercentOf(row.done, row.size), 0); }
+
 Text ProgressText(const RowSnapshot& row) {
   if (row.verdict == RowVerdict::kPassed) return texts::kVerified;
   if (row.verdict == RowVerdict::kMismatch) return texts::kMismatch;
-  if (row.phase == RowPhase::kFailed && IsListedRow(row))
+  if (row.phase == RowPhase::kFailed && IsListedRow(row)) {
+    if (!filePaths.IsOpenableAt(row.position)) return texts::kNotOpened;
     return row.stopped ? texts::kStopped : texts::kUnreadable;
-  if (!row.progressShown) return Text();
-  return ConcatTexts({ToText(RoundTo(PercentOf(row.done, row.size), 0)), "%"});
+  }
+  if (!ShowsBar(row)) return Text();
+  return ConcatTexts({ToText(BarPercent(row)), "%"});
 }
 
 }  // namespace
@@ -57,4 +69,10 @@ Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path) 
     default:
       return Text();
   }
+}
+
+bool RowCellBar(const RowSnapshot& row, std::int32_t column, double* percent) {
+  if (column != kColumnProgress || !ShowsBar(row)) return false;
+  *percent = BarPercent(row);
+  return true;
 }

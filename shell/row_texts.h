@@ -11,3 +11,6 @@
 // size " ->> " done / the failure text, 3 the computing text, the digest or
 // nothing once failed, 4 "n%" or the verdict (a failed listed file's too). `path` is the row's entry of filePaths.
 Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path);
+// Whether the row's cell is drawn as a bar, and its value: only column 4
+// while it shows "n%", whatever any cell's text says.
+bool RowCellBar(const RowSnapshot& row, std::int32_t column, double* percent);

@@ -78,6 +78,11 @@ Text ShownCellText(std::int32_t row, std::int32_t column) {
   return RowCellText(snapshot, column, path);
 }
 
+bool ShownCellBar(std::int32_t row, std::int32_t column, double* percent) {
+  if (shownRows == nullptr || row < 0 || row >= shownRows->Count()) return false;
+  return RowCellBar(shownRows->Read(row), column, percent);
+}
+
 void RedrawRowsInView(const std::vector<std::int32_t>& changed) {
   const std::int32_t top = ListTopRow(超级列表框);
   const std::int32_t bottom = top + ListRowsPerPage(超级列表框);  // one partly shown row more

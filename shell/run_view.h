@@ -30,6 +30,8 @@ void ShowRunRows(const std::shared_ptr<RunRows>& rows);
 RunRows* ShownRunRows();
 // The cell's text as the list shows it; empty outside the rows shown.
 Text ShownCellText(std::int32_t row, std::int32_t column);
+// Whether the cell is drawn as a bar, and its value; no bar outside the rows shown.
+bool ShownCellBar(std::int32_t row, std::int32_t column, double* percent);
 // Draws those of the rows in view anew, as one band; rows out of view are
 // drawn when they come into view.
 void RedrawRowsInView(const std::vector<std::int32_t>& rows);

@@ -39,6 +39,7 @@ void SetCellColors() {
 
 void InstallCellDrawing() {
   cellTextSource = ShownCellText;
+  cellBarSource = ShownCellBar;
   drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
