@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "services/text.h"
 
@@ -16,6 +17,7 @@ class FileReader {
   // "\\?\..."; INVALID_HANDLE_VALUE on failure and for
   // anything but a disk file (devices such as COM1, NUL, CON).
   HANDLE Open(const Text& path) const;
+  HANDLE Open(const std::wstring& path) const;
   std::int64_t GetSize(HANDLE file) const;      // -1 on failure
   std::int64_t GetPosition(HANDLE file) const;  // -1 on failure
   bool IsAtEnd(HANDLE file) const;              // size <= position

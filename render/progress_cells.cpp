@@ -9,9 +9,11 @@
 #include "services/dpi.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 
 CellTextSource cellTextSource = nullptr;
 CellBarSource cellBarSource = nullptr;
+CellWideTextSource cellWideTextSource = nullptr;
 
 namespace {
 
@@ -61,7 +63,8 @@ void DrawBarFrame(HDC dc, const RECT& cell, std::int32_t frameWidth) {
   DeleteObject(pen);
 }
 
-void DrawProgressCell(HDC dc, RECT cell, const Text& text, double percent, bool selected, UINT dpi) {
+void DrawProgressCell(HDC dc, RECT cell, const std::wstring& text, double percent, bool selected,
+                      UINT dpi) {
   const std::int32_t frameWidth = ScaleForDpi(kBarFrameWidth, dpi);
   DrawBarFrame(dc, cell, frameWidth);
   RECT bar = cell;
@@ -75,12 +78,17 @@ void DrawProgressCell(HDC dc, RECT cell, const Text& text, double percent, bool 
   SetTextColor(dc, selected ? progressSelectedTextColor : progressTextColor);
   FillSolidRect(dc, done, progressDoneColor);
   FillSolidRect(dc, rest, progressRestColor);
-  DrawTextA(dc, text.CStr(), TextLength(text), &bar, kProgressTextFormat);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bar, kProgressTextFormat);
 }
 
-void DrawPlainCell(HDC dc, RECT cell, const Text& text, bool selected, UINT format) {
+void DrawPlainCell(HDC dc, RECT cell, const std::wstring& text, bool selected, UINT format) {
   SetTextColor(dc, selected ? listTextBackColor : listTextColor);
-  DrawTextA(dc, text.CStr(), TextLength(text), &cell, format);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell, format);
+}
+
+std::wstring CellWideText(HWND list, std::int32_t row, std::int32_t column) {
+  if (cellWideTextSource != nullptr) return cellWideTextSource(row, column);
+  return WideOf(ListGetCellText(list, row, column));
 }
 
 void DrawCell(const NMLVCUSTOMDRAW& draw) {
@@ -88,7 +96,7 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   const auto row = static_cast<std::int32_t>(draw.nmcd.dwItemSpec);
   const std::int32_t column = draw.iSubItem;
   HDC dc = draw.nmcd.hdc;
-  const Text text = ListGetCellText(list, row, column);
+  const std::wstring text = CellWideText(list, row, column);
   RECT cell = GetCellRect(row, column, list);
   const bool selected = IsRowSelected(list, draw.nmcd.dwItemSpec);
   FillSolidRect(dc, cell, selected ? selectedCellColor : listBackColor);
@@ -137,15 +145,17 @@ void AnswerCellText(NMLVDISPINFOA& info) {
   info.item.pszText[length] = '\0';
 }
 
-// A list that speaks Unicode to its parent asks in UTF-16; the texts are
-// converted from the ANSI code page.
+// A list that speaks Unicode to its parent asks in UTF-16.
 void AnswerCellTextWide(NMLVDISPINFOW& info) {
   if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0)
     return;
-  const Text text = CellText(info.item.iItem, info.item.iSubItem);
-  const int written = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), info.item.pszText,
-                                          info.item.cchTextMax - 1);
-  info.item.pszText[std::max(written, 0)] = L'\0';
+  const std::wstring text = cellWideTextSource != nullptr
+                                ? cellWideTextSource(info.item.iItem, info.item.iSubItem)
+                                : WideOf(CellText(info.item.iItem, info.item.iSubItem));
+  const std::size_t length =
+      std::min(text.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
+  std::memcpy(info.item.pszText, text.data(), length * sizeof(wchar_t));
+  info.item.pszText[length] = L'\0';
 }
 
 // The rows carry no images: the blank image list only sets their height.

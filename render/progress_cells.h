@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "services/text.h"
 
@@ -12,6 +13,10 @@
 // and this gives it. Set once at start-up; null gives empty cells.
 using CellTextSource = Text (*)(std::int32_t row, std::int32_t column);
 extern CellTextSource cellTextSource;
+// The same cell in UTF-16: exact for names the code page lacks. It answers
+// LVN_GETDISPINFOW and is drawn; null: the ANSI text converted.
+using CellWideTextSource = std::wstring (*)(std::int32_t row, std::int32_t column);
+extern CellWideTextSource cellWideTextSource;
 // Whether a cell is a progress bar and its value (0..100), decided from the
 // row's state: a cell's text never makes it a bar (a file may be named
 // "50%"). Set once at start-up; null draws every cell as text.

@@ -1,4 +1,4 @@
-// An append-only list of texts that the window thread appends to while
+// An append-only list of paths that the window thread appends to while
 // workers read entries and the count (a drop during a run). The count is
 // published atomically after the entry is in place; a reader-writer lock
 // keeps a worker's read apart from the growth of the list's storage.
@@ -10,22 +10,32 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include <string>
+
 #include "services/text.h"
+#include "services/wide_paths.h"
 
 class FileList {
  public:
-  // An entry that is not `openable` keeps its text but is never opened.
-  void Append(const Text& entry, bool openable = true) {
-    std::unique_lock<std::shared_mutex> hold(lock_);
-    entries_.push_back({entry, openable});
-    count_.store(static_cast<std::int32_t>(entries_.size()), std::memory_order_release);
+  // Each entry is kept wide, as the system names the file, and in its ANSI
+  // form (exact, or "?" where the code page lacks a character). An entry
+  // that is not `openable` keeps its text but is never opened.
+  void Append(const std::wstring& entry, bool openable = true) {
+    Add({entry, AnsiTextOf(entry), openable});
   }
+  void Append(const Text& entry, bool openable = true) { Add({WideOf(entry), entry, openable}); }
   std::int32_t Count() const { return count_.load(std::memory_order_acquire); }
   // 1-based; the empty text outside 1..Count(). Any thread.
   Text At(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
     if (position < 1 || position > Count()) return Text();
     return entries_[static_cast<std::size_t>(position - 1)].text;
+  }
+  // 1-based; the empty text outside 1..Count(). Any thread.
+  std::wstring WideAt(std::int32_t position) const {
+    std::shared_lock<std::shared_mutex> hold(lock_);
+    if (position < 1 || position > Count()) return std::wstring();
+    return entries_[static_cast<std::size_t>(position - 1)].wide;
   }
   bool IsOpenableAt(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
@@ -35,7 +45,7 @@ class FileList {
   bool IsEmptyAt(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
     if (position < 1 || position > Count()) return true;
-    return entries_[static_cast<std::size_t>(position - 1)].text.IsEmpty();
+    return entries_[static_cast<std::size_t>(position - 1)].wide.empty();
   }
   void Clear() {
     std::unique_lock<std::shared_mutex> hold(lock_);
@@ -45,9 +55,15 @@ class FileList {
 
  private:
   struct Entry {
+    std::wstring wide;
     Text text;
     bool openable;
   };
+  void Add(Entry entry) {
+    std::unique_lock<std::shared_mutex> hold(lock_);
+    entries_.push_back(std::move(entry));
+    count_.store(static_cast<std::int32_t>(entries_.size()), std::memory_order_release);
+  }
   mutable std::shared_mutex lock_;
   std::deque<Entry> entries_;
   std::atomic<std::int32_t> count_{0};

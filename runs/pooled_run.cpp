@@ -72,7 +72,8 @@ std::shared_ptr<RunRows> RowsOfRun(std::uint32_t generation) {
 // One listed file opened by the worker that hashes it, counted while open.
 class RunFile {
  public:
-  RunFile(const FileReader& reader, const Text& path) : reader_(reader), handle_(reader.Open(path)) {
+  RunFile(const FileReader& reader, const std::wstring& path)
+      : reader_(reader), handle_(reader.Open(path)) {
     if (handle_ == INVALID_HANDLE_VALUE) return;
     const std::int32_t open = openFiles.fetch_add(1) + 1;
     std::int32_t peak = peakOpenFiles.load();
@@ -204,7 +205,7 @@ void DigestRow(RunRows& rows, std::int32_t row) {
   }
   const FileReader reader;
   const std::int32_t position = rows.PositionOf(row);
-  RunFile file(reader, filePaths.IsOpenableAt(position) ? filePaths.At(position) : Text());
+  RunFile file(reader, filePaths.IsOpenableAt(position) ? filePaths.WideAt(position) : std::wstring());
   const std::int64_t size = reader.GetSize(file.Handle());
   rows.Start(row, size);
   Md5Hasher hasher;

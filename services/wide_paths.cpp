@@ -72,3 +72,30 @@ std::wstring LongPathForm(const std::wstring& path) {
 }
 
 std::wstring OpenablePath(const Text& path) { return LongPathForm(WideOf(path)); }
+
+Text AnsiTextOf(const std::wstring& wide) {
+  Text ansi;
+  WideToAnsi(wide, &ansi);
+  return ansi;
+}
+
+bool WideFromUtf8(const std::string& utf8, std::wstring* wide) {
+  wide->clear();
+  if (utf8.empty()) return true;
+  const int length = static_cast<int>(utf8.size());
+  const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, nullptr, 0);
+  if (units <= 0) return false;
+  wide->resize(static_cast<std::size_t>(units));
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), length, wide->data(), units);
+  return true;
+}
+
+std::string Utf8Of(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int units = static_cast<int>(wide.size());
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}

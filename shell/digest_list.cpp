@@ -170,12 +170,23 @@ bool IsRefusedName(const std::string& name) {
 // Windows names cannot end in a space, so trailing spaces and tabs are
 // dropped ("a.txt = D"); leading ones may belong to the name and stay.
 // No GBK or UTF-8 trail byte is a space or a tab.
-DigestListEntry EntryFor(const Text& name, const Text& digest, const ListReading& list) {
-  std::string trimmed = name.Bytes();
-  while (!trimmed.empty() && IsSpaceOrTab(trimmed.back())) trimmed.pop_back();
-  const bool refused = IsRefusedName(trimmed);
-  if (refused || IsDriveName(trimmed)) return {Text(trimmed), digest, refused};
-  return {ConcatTexts({list.directory, "\\", Text(trimmed)}), digest, false};
+std::string WithoutTrailingSpaces(std::string name) {
+  while (!name.empty() && IsSpaceOrTab(name.back())) name.pop_back();
+  return name;
+}
+
+// `name` in the list's own encoding.
+DigestListEntry EntryFor(const std::string& name, const Text& digest, const ListReading& list) {
+  const std::string trimmed = WithoutTrailingSpaces(AnsiName(name, list).Bytes());
+  DigestListEntry entry;
+  entry.path = Text(trimmed);
+  entry.digest = digest;
+  entry.refused = IsRefusedName(trimmed);
+  entry.name = Text(WithoutTrailingSpaces(name));
+  entry.utf8 = list.utf8;
+  entry.inFolder = !entry.refused && !IsDriveName(trimmed);
+  if (entry.inFolder) entry.path = ConcatTexts({list.directory, "\\", Text(trimmed)});
+  return entry;
 }
 
 // md5sum marks a line whose name holds "\\" or a line end with a leading
@@ -247,7 +258,7 @@ bool ReadMd5sumLine(const std::string& given, const ListReading& list, DigestLis
     if (!Unescape(name, list.utf8, &plain)) return false;
     name = plain;
   }
-  *entry = EntryFor(AnsiName(WithBackslashes(name, list.utf8), list), ToUpper(digest), list);
+  *entry = EntryFor(WithBackslashes(name, list.utf8), ToUpper(digest), list);
   return true;
 }
 
@@ -283,9 +294,9 @@ std::vector<DigestListEntry> ParseIni(const Text& text, const ListReading& list)
   for (const Text& line : SplitText(text, Text(kLineEnd))) {
     Text name, digest;
     if (!list.utf8 && SplitAnsiNameDigest(line, &name, &digest)) {
-      entries.push_back(EntryFor(name, digest, list));  // exactly as md5.ini was always read
+      entries.push_back(EntryFor(name.Bytes(), digest, list));  // exactly as md5.ini was always read
     } else if (list.utf8 && SplitUtf8NameDigest(line.Bytes(), &name, &digest)) {
-      entries.push_back(EntryFor(AnsiName(name.Bytes(), list), digest, list));
+      entries.push_back(EntryFor(name.Bytes(), digest, list));
     } else {
       AppendMd5sumLines(line.Bytes(), list, entries);
     }
@@ -303,7 +314,7 @@ std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& li
       entries.push_back(entry);
     } else if (list.utf8 ? SplitUtf8NameDigest(line, &name, &digest)
                          : SplitAnsiNameDigest(Text(line), &name, &digest)) {
-      entries.push_back(EntryFor(AnsiName(name.Bytes(), list), digest, list));
+      entries.push_back(EntryFor(name.Bytes(), digest, list));
     }
   }
   return entries;

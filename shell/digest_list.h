@@ -15,6 +15,12 @@ struct DigestListEntry {
   // from downloads, and opening a share sends the user's credentials to
   // that server, so such a name is never opened.
   bool refused = false;
+  // The name as the list gives it ("\\" for "/", unescaped), in the list's
+  // encoding: UTF-8 when `utf8`, else the ANSI code page. The file's path is
+  // the list's folder, "\\" and the name when `inFolder`, else the name.
+  Text name;
+  bool utf8 = false;
+  bool inFolder = false;
 };
 
 enum class DigestListKind {

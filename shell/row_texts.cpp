@@ -5,6 +5,7 @@
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 #include "shell/digest_list.h"
 
 namespace {
@@ -75,4 +76,30 @@ bool RowCellBar(const RowSnapshot& row, std::int32_t column, double* percent) {
   if (column != kColumnProgress || !ShowsBar(row)) return false;
   *percent = BarPercent(row);
   return true;
+}
+
+namespace {
+
+// `path` relative to `folder` when inside it, "\\" for "/"; else whole.
+std::wstring WideNameInFolder(const std::wstring& path, const std::wstring& folder) {
+  const bool inside = !folder.empty() && path.size() > folder.size() &&
+                      path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\';
+  std::wstring name = inside ? path.substr(folder.size() + 1) : path;
+  for (wchar_t& c : name)
+    if (c == L'/') c = L'\\';
+  return name;
+}
+
+std::wstring WideFileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::wstring RowCellWideText(const RowSnapshot& row, std::int32_t column, const std::wstring& path) {
+  if (column != kColumnPath) return WideOf(RowCellText(row, column, Text()));
+  if (!verificationMode) return path;
+  if (!IsListedRow(row)) return WideFileNameOf(path);
+  return WideNameInFolder(path, WideOf(verifiedListFolder));
 }

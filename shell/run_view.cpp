@@ -78,6 +78,13 @@ Text ShownCellText(std::int32_t row, std::int32_t column) {
   return RowCellText(snapshot, column, path);
 }
 
+std::wstring ShownCellWideText(std::int32_t row, std::int32_t column) {
+  if (shownRows == nullptr || row < 0 || row >= shownRows->Count()) return std::wstring();
+  const RowSnapshot snapshot = shownRows->Read(row);
+  const std::wstring path = column == kColumnPath ? filePaths.WideAt(snapshot.position) : std::wstring();
+  return RowCellWideText(snapshot, column, path);
+}
+
 bool ShownCellBar(std::int32_t row, std::int32_t column, double* percent) {
   if (shownRows == nullptr || row < 0 || row >= shownRows->Count()) return false;
   return RowCellBar(shownRows->Read(row), column, percent);

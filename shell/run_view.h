@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "runs/run_rows.h"
@@ -30,6 +31,8 @@ void ShowRunRows(const std::shared_ptr<RunRows>& rows);
 RunRows* ShownRunRows();
 // The cell's text as the list shows it; empty outside the rows shown.
 Text ShownCellText(std::int32_t row, std::int32_t column);
+// The same in UTF-16, exact for any name.
+std::wstring ShownCellWideText(std::int32_t row, std::int32_t column);
 // Whether the cell is drawn as a bar, and its value; no bar outside the rows shown.
 bool ShownCellBar(std::int32_t row, std::int32_t column, double* percent);
 // Draws those of the rows in view anew, as one band; rows out of view are

@@ -40,6 +40,7 @@ void SetCellColors() {
 void InstallCellDrawing() {
   cellTextSource = ShownCellText;
   cellBarSource = ShownCellBar;
+  cellWideTextSource = ShownCellWideText;
   drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,

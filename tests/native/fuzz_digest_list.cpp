@@ -50,9 +50,11 @@ DigestListEntry Entry(std::string name, const std::string& digest) {
   const bool drive = name.size() >= 3 && std::isalpha(static_cast<unsigned char>(name[0])) &&
                      name[1] == ':' && slash(name[2]);
   const bool stream = name.find(':', drive ? 2 : 0) != std::string::npos;
-  if (server || stream) return {Text(name), Text(digest), true};
-  if (drive) return {Text(name), Text(digest)};
-  return {Text(kDirectory.Bytes() + "\\" + name), Text(digest)};
+  DigestListEntry entry;
+  entry.path = Text(server || stream || drive ? name : kDirectory.Bytes() + "\\" + name);
+  entry.digest = Text(digest);
+  entry.refused = server || stream;
+  return entry;
 }
 
 // Well-formed UTF-8, checked by the code points it decodes to.

@@ -69,6 +69,7 @@ class CellDrawing : public testing::Test {
     cells.clear();
     bars.clear();
     cellTextSource = SampleCellText;
+    cellWideTextSource = nullptr;  // the wide texts follow the samples
     cellBarSource = SampleCellBar;
   }
   static MainWindowEvents Events() {
