@@ -28,8 +28,8 @@ HANDLE FileReader::Open(const Text& path) const { return Open(WideOf(path)); }
 
 HANDLE FileReader::Open(const std::wstring& path) const {
   if (path.empty()) return INVALID_HANDLE_VALUE;
-  HANDLE file = CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_NO_BUFFERING, nullptr);
+  HANDLE file = CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, kShareReadWrite, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
   // A name such as "COM1" or "nul.txt" opens a device in any folder. A
   // serial port reports size 0 but no position, so the read loop would
   // block in ReadFile for ever; NUL would pass as an empty file. Only

@@ -1,25 +1,16 @@
-// Md5Hasher: MD5 (RFC 1321) over a stream of buffers, on the MD5Init,
-// MD5Update and MD5Final of the system's cryptdll.dll. One thread at a time.
+// Md5Hasher: MD5 (RFC 1321) over a stream of buffers, as text. Init, Update
+// with each buffer, Final, then the digest text. One thread at a time.
 #pragma once
 
 #include <cstdint>
 
+#include "engine/md5_stream.h"
 #include "services/text.h"
 
 class Md5Hasher {
  public:
-  // The platform's MD5_CTX record (104 bytes).
-  struct Context {
-    std::uint32_t bitCount[2];
-    std::uint32_t state[4];
-    std::uint8_t input[64];
-    std::uint8_t digest[16];
-  };
-  static_assert(sizeof(Context) == 104);
-
-  // False when cryptdll.dll or one of its MD5 entry points cannot be loaded;
-  // then nothing is hashed and the digest text stays empty after Final.
-  static bool IsAvailable();
+  // Our own MD5 is always there; kept for callers that ask.
+  static bool IsAvailable() { return true; }
 
   void Init();
   void UpdateFromPointer(const void* data, std::int32_t length);
@@ -28,7 +19,11 @@ class Md5Hasher {
   Text GetDigestText() const;  // 32 lower-case hex digits after Final
   Text DigestOf(const ByteBuffer& buffer) const;
 
+  // The running stream, for hashing it in lanes beside others (Md5Lanes);
+  // Final ends it as after Update.
+  Md5Stream& Stream() { return stream_; }
+
  private:
-  Context context_{};
+  Md5Stream stream_;
   Text digestText_;
 };

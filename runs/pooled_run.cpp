@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "engine/completion_port_pool.h"
 #include "engine/file_reader.h"
 #include "engine/md5_hasher.h"
+#include "engine/md5_lanes.h"
 #include "engine/read_ahead.h"
 #include "runs/run_state.h"
 #include "services/text_ops.h"
@@ -69,6 +72,31 @@ std::shared_ptr<RunRows> RowsOfRun(std::uint32_t generation) {
   return rows;
 }
 
+// The files the runs' threads hold at once, all runs together: no more than
+// the pool has workers, as when each worker held one.
+std::atomic<std::int32_t> filesInFlight{0};
+
+class FileSlot {
+ public:
+  explicit FileSlot(std::int32_t limit) {
+    std::int32_t used = filesInFlight.load();
+    while (used < limit && !filesInFlight.compare_exchange_weak(used, used + 1)) {
+    }
+    held_ = used < limit;
+  }
+  ~FileSlot() {
+    if (held_) filesInFlight.fetch_sub(1);
+  }
+  FileSlot(FileSlot&& other) noexcept : held_(std::exchange(other.held_, false)) {}
+  FileSlot(const FileSlot&) = delete;
+  FileSlot& operator=(const FileSlot&) = delete;
+  FileSlot& operator=(FileSlot&&) = delete;
+  explicit operator bool() const { return held_; }
+
+ private:
+  bool held_ = false;
+};
+
 // One listed file opened by the worker that hashes it, counted while open.
 class RunFile {
  public:
@@ -112,42 +140,6 @@ void PublishChunk(RunRows& rows, std::int32_t row, std::int64_t size, std::int64
   rows.Progress(row, done);
 }
 
-// One buffer, reads and hashing in turn: files of one chunk, or no second
-// buffer to be had within the budget.
-bool HashChunksInTurn(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
-                      std::int64_t size, Md5Hasher& hasher, ByteBuffer& chunk) {
-  std::int64_t done = 0;
-  while (done < size) {
-    if (ShouldStopReading(rows.Generation())) return false;
-    const std::int32_t bytesRead = reader.Read(file, chunk, kChunkSize);
-    done += bytesRead;
-    hasher.Update(chunk);
-    PublishChunk(rows, row, size, done);
-    // A read that brings nothing before the size is reached (the file
-    // shrank, a read error) must not pass for a whole file.
-    if (bytesRead == 0) return false;
-  }
-  return done == size;  // more than the size: the file grew while read
-}
-
-// Two buffers: the next chunk is read while this one is hashed.
-bool HashChunksReadingAhead(HANDLE file, RunRows& rows, std::int32_t row, std::int64_t size,
-                            Md5Hasher& hasher, ByteBuffer& first, ByteBuffer& second) {
-  const std::uint32_t generation = rows.Generation();
-  ReadAhead chunks(file, size, kChunkSize, first, second,
-                   [generation] { return ShouldStopReading(generation); });
-  std::int64_t done = 0;
-  while (const ByteBuffer* chunk = chunks.Next()) {
-    done += chunk->Length();
-    hasher.Update(*chunk);
-    PublishChunk(rows, row, size, done);
-    const bool broughtNothing = chunk->IsEmpty();
-    chunks.Release();
-    if (broughtNothing) return false;
-  }
-  return done == size;  // less: stopped or cut short; more: the file grew
-}
-
 // Reading ahead pays only where a processor would otherwise idle: with as
 // many files left as processors, other files' hashing already fills the
 // time a read takes, and a reader thread per file only competes with it.
@@ -155,22 +147,83 @@ bool ShouldReadAhead(const RunRows& rows, std::int64_t size) {
   return size > kChunkSize && rows.Unsettled() < ProcessorCount();
 }
 
-// Reads and hashes the whole file; true only when exactly the size taken
-// at the start went through MD5.
-bool HashChunks(const FileReader& reader, HANDLE file, RunRows& rows, std::int32_t row,
-                std::int64_t size, Md5Hasher& hasher) {
-  if (size == 0) {  // complete without any read
-    PublishChunk(rows, row, size, 0);
-    return true;
-  }
-  ChunkLease chunk = Chunks().Take();
-  if (!chunk) return false;
-  if (ShouldReadAhead(rows, size)) {
-    ChunkLease ahead = Chunks().TryTake();
-    if (ahead) return HashChunksReadingAhead(file, rows, row, size, hasher, chunk.Buffer(), ahead.Buffer());
-  }
-  return HashChunksInTurn(reader, file, rows, row, size, hasher, chunk.Buffer());
+// The row's file by its wide path; nothing for a name that is never opened.
+std::wstring OpenablePathOfRow(const RunRows& rows, std::int32_t row) {
+  const std::int32_t position = rows.PositionOf(row);
+  return filePaths.IsOpenableAt(position) ? filePaths.WideAt(position) : std::wstring();
 }
+
+// One listed file in a lane of a hashing thread: its handle, its running
+// MD5, and its chunk buffer (two with a reading thread of its own).
+class LaneFile {
+ public:
+  LaneFile(FileSlot slot, const FileReader& reader, RunRows& rows, std::int32_t row, ChunkLease chunk)
+      : slot_(std::move(slot)), reader_(reader), rows_(rows), row_(row), chunk_(std::move(chunk)),
+        file_(reader, OpenablePathOfRow(rows, row)), size_(reader.GetSize(file_.Handle())) {
+    rows.Start(row, size_);
+    hasher_.Init();
+    if (size_ == 0) PublishChunk(rows, row, size_, 0);  // complete without any read
+    if (size_ > 0 && chunk_ && ShouldReadAhead(rows, size_)) {
+      ahead_ = Chunks().TryTake();
+      if (ahead_) {
+        const std::uint32_t generation = rows.Generation();
+        reading_ = std::make_unique<ReadAhead>(file_.Handle(), size_, kChunkSize, chunk_.Buffer(),
+                                               ahead_.Buffer(),
+                                               [generation] { return ShouldStopReading(generation); });
+      }
+    }
+  }
+  LaneFile(const LaneFile&) = delete;
+  LaneFile& operator=(const LaneFile&) = delete;
+
+  std::int32_t Row() const { return row_; }
+  // Whether the file ends without another read: cannot be read at all, or
+  // complete (an empty file is, without any read).
+  bool EndsUnread() const { return size_ <= 0 || !chunk_; }
+  bool WholeFileHashed() const { return size_ == 0; }
+  bool Sized() const { return size_ >= 0; }
+  bool IsLarge() const { return size_ > kChunkSize; }
+
+  // The next chunk in file order, read by this thread or taken from the
+  // reading thread; null when the file ends here: stopped, a newer run, or
+  // nothing more to be read.
+  const ByteBuffer* NextChunk() {
+    if (reading_ != nullptr) return reading_->Next();
+    if (ShouldStopReading(rows_.Generation())) return nullptr;  // no read after a stop
+    reader_.Read(file_.Handle(), chunk_.Buffer(), kChunkSize);
+    return &chunk_.Buffer();
+  }
+  // After the chunk went through MD5: its progress; false when the file
+  // ends with it (`whole` tells whether exactly the size was hashed).
+  bool ChunkHashed(const ByteBuffer& chunk, bool& whole) {
+    done_ += chunk.Length();
+    PublishChunk(rows_, row_, size_, done_);
+    if (reading_ != nullptr) reading_->Release();
+    // A read that brings nothing before the size is reached (the file
+    // shrank, a read error) must not pass for a whole file; more than the
+    // size: the file grew while read.
+    whole = done_ == size_;
+    return done_ < size_ && !chunk.IsEmpty();
+  }
+  Md5Hasher& Hasher() { return hasher_; }
+  void Close() {
+    reading_.reset();
+    file_.Close();
+  }
+
+ private:
+  FileSlot slot_;  // given back last, after the handle closed
+  const FileReader& reader_;
+  RunRows& rows_;
+  const std::int32_t row_;
+  ChunkLease chunk_;
+  ChunkLease ahead_;
+  RunFile file_;
+  const std::int64_t size_;
+  std::int64_t done_ = 0;
+  Md5Hasher hasher_;
+  std::unique_ptr<ReadAhead> reading_;  // destroyed before the handle closes
+};
 
 void CountFinishedFile(std::uint32_t generation, bool success) {
   std::lock_guard<std::mutex> step(Shared().lock);
@@ -197,29 +250,111 @@ void SettleRow(RunRows& rows, std::int32_t row, bool success, const Text& digest
   if (last) NoticeRunSettled(rows.Generation());
 }
 
-void DigestRow(RunRows& rows, std::int32_t row) {
-  const std::uint32_t generation = rows.Generation();
-  if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
-    SettleRow(rows, row, false, Text(), true);
-    return;
-  }
-  const FileReader reader;
-  const std::int32_t position = rows.PositionOf(row);
-  RunFile file(reader, filePaths.IsOpenableAt(position) ? filePaths.WideAt(position) : std::wstring());
-  const std::int64_t size = reader.GetSize(file.Handle());
-  rows.Start(row, size);
-  Md5Hasher hasher;
-  hasher.Init();
-  bool success = size >= 0 && HashChunks(reader, file.Handle(), rows, row, size, hasher);
-  hasher.Final();
-  file.Close();
-  if (!IsCurrentRun(generation)) return;  // a newer run shows other rows
-  // Without the system's MD5 there is no digest text: that is no success.
-  const Text digest = hasher.GetDigestText();
-  // A file that could not even be opened or sized failed on its own.
-  const bool stopped = size >= 0 && stopRequested.load(std::memory_order_relaxed) == 1;
-  SettleRow(rows, row, success && !digest.IsEmpty(), digest, stopped);
+// Hashing threads: one per processor, each hashing several large files
+// side by side in MD5 lanes. The pool's other workers help only once the
+// run's first file is done, one file at a time: with small files the time
+// goes to opening and closing them, which waits for the system, and more
+// threads fill that wait; with large files they would only take a share of
+// the processors from the lanes.
+std::int32_t HashingThreads(std::int32_t poolThreads) {
+  return std::max(1, std::min(ProcessorCount(), poolThreads));
 }
+
+std::int32_t LanesPerThread(std::int32_t poolThreads) {
+  return std::clamp(poolThreads / HashingThreads(poolThreads), 1, WidthOf(BestMd5Variant()));
+}
+
+constexpr DWORD kSlotPollMs = 10;
+
+// The files of one thread, a lane each.
+class Lanes {
+ public:
+  Lanes(RunRows& rows, std::int32_t width, bool helper, std::int32_t slotLimit)
+      : rows_(rows), width_(width), helper_(helper), slotLimit_(slotLimit) {}
+
+  // Takes the next listed files into free lanes: a first file, more only
+  // beside large ones (small ones are done before a second could help). A
+  // file that ends at once (stopped before its first read, not openable,
+  // empty) settles here. False when this thread has nothing more to do.
+  bool TakeFiles(const FileReader& reader) {
+    while (static_cast<std::int32_t>(files_.size()) < width_) {
+      if (!files_.empty() && !files_.back()->IsLarge()) return true;
+      FileSlot slot = files_.empty() ? WaitForSlot() : FileSlot(slotLimit_);
+      if (!slot) return !files_.empty();
+      // The first buffer may be waited for; more only if the budget has
+      // them, so no two threads wait on each other.
+      ChunkLease chunk = files_.empty() ? Chunks().Take() : Chunks().TryTake();
+      if (!chunk && !files_.empty()) return true;
+      const std::int32_t row = rows_.ClaimNext();
+      if (row < 0) return !files_.empty();
+      if (stopRequested.load(std::memory_order_relaxed) == 1) {  // not started: fails unread
+        SettleRow(rows_, row, false, Text(), true);
+        continue;
+      }
+      auto file = std::make_unique<LaneFile>(std::move(slot), reader, rows_, row, std::move(chunk));
+      if (file->EndsUnread()) {
+        Settle(*file, file->WholeFileHashed());
+        continue;
+      }
+      files_.push_back(std::move(file));
+    }
+    return true;
+  }
+  bool IsEmpty() const { return files_.empty(); }
+
+  // One chunk of every file, hashed together; files that end with it settle.
+  void HashNextChunks(Md5Lanes& engine) {
+    std::vector<const ByteBuffer*> chunks(files_.size(), nullptr);
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      chunks[i] = files_[i]->NextChunk();
+      if (chunks[i] == nullptr || chunks[i]->IsEmpty()) continue;
+      engine.Feed(static_cast<std::int32_t>(i), files_[i]->Hasher().Stream(), chunks[i]->Data(),
+                  static_cast<std::size_t>(chunks[i]->Length()));
+    }
+    engine.RunToEnd();
+    std::vector<std::unique_ptr<LaneFile>> going;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+      bool whole = false;
+      if (chunks[i] != nullptr && files_[i]->ChunkHashed(*chunks[i], whole)) {
+        going.push_back(std::move(files_[i]));
+        continue;
+      }
+      Settle(*files_[i], whole && chunks[i] != nullptr);
+    }
+    files_ = std::move(going);
+  }
+
+ private:
+  // A slot for this thread's first file: held by other threads' files
+  // (of this run or a stale one) until one of them ends. A helper waits
+  // for the run's first file to be done.
+  FileSlot WaitForSlot() {
+    for (;;) {
+      if (!IsCurrentRun(rows_.Generation()) || rows_.AllClaimed()) return FileSlot(0);
+      const bool mayHelp = !helper_ || rows_.Unsettled() < rows_.Count();
+      if (mayHelp) {
+        FileSlot slot(slotLimit_);
+        if (slot) return slot;
+      }
+      Sleep(kSlotPollMs);
+    }
+  }
+
+  void Settle(LaneFile& file, bool whole) {
+    file.Hasher().Final();
+    file.Close();
+    if (!IsCurrentRun(rows_.Generation())) return;  // a newer run shows other rows
+    // A file that could not even be opened or sized failed on its own.
+    const bool stopped = file.Sized() && stopRequested.load(std::memory_order_relaxed) == 1;
+    SettleRow(rows_, file.Row(), whole, file.Hasher().GetDigestText(), stopped);
+  }
+
+  RunRows& rows_;
+  const std::int32_t width_;
+  const bool helper_;
+  const std::int32_t slotLimit_;
+  std::vector<std::unique_ptr<LaneFile>> files_;
+};
 
 }  // namespace
 
@@ -246,15 +381,22 @@ void StartPooledRun() {
   // item per file would cost the window thread a server call per file.
   const std::int32_t items = std::min<std::int32_t>(workerPool->ThreadCount(),
                                                     static_cast<std::int32_t>(positions.size()));
-  for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, 0);
+  for (std::int32_t item = 0; item < items; ++item) workerPool->Post(generation, static_cast<std::uint32_t>(item));
 }
 
-void DigestFile(std::uint32_t generation, std::uint32_t) {
+void DigestFile(std::uint32_t generation, std::uint32_t rank) {
   const std::shared_ptr<RunRows> rows = RowsOfRun(generation);
   if (rows == nullptr) return;  // a newer run took over before this item ran
-  for (std::int32_t row = rows->ClaimNext(); row >= 0; row = rows->ClaimNext()) {
+  const FileReader reader;
+  const std::int32_t poolThreads = workerPool->ThreadCount();
+  const bool helper = static_cast<std::int32_t>(rank) >= HashingThreads(poolThreads);
+  Md5Lanes engine(BestMd5Variant());
+  Lanes lanes(*rows, helper ? 1 : LanesPerThread(poolThreads), helper, poolThreads);
+  for (;;) {
+    // A newer run: its files are left at their next chunk, counting nothing.
     if (!IsCurrentRun(generation)) return;
-    DigestRow(*rows, row);
+    if (!lanes.TakeFiles(reader)) return;
+    lanes.HashNextChunks(engine);
   }
 }
 

@@ -1,16 +1,24 @@
-// The pooled run: every listed file hashed on workerPool, one worker per
-// file at a time, each file's bytes read and hashed in order.
+// The pooled run: every listed file hashed on workerPool, each file's bytes
+// read and hashed in order by one thread, several files side by side.
 //
 // How it works: the run publishes, the window applies. StartPooledRun
 // (window thread) builds a new RunRows from filePaths, makes it the current
-// run and posts one work item (run generation) per worker. DigestFile (a
-// worker) claims rows of that run one after another; for each it opens the
-// file itself, so no more files are open than workers, reads 8 MiB chunks
-// into a leased buffer, feeds MD5 and publishes the row's progress and
-// result into the run's rows. The count step and the label text it
-// produces are published here too; nothing a worker does waits for the
-// window. A newer run makes the older one stale: its workers stop at their
-// next chunk and count nothing. stopRequested is checked before every chunk.
+// run and posts one work item (run generation, rank) per worker. The first
+// items, one per processor, are hashing threads (DigestFile): each claims
+// rows of that run and hashes several large files at once, one per MD5
+// lane (Md5Lanes): every round it gets the next 8 MiB chunk of each of its
+// files, hashes them together, and publishes each row's progress and result
+// into the run's rows; a file that ends frees its lane for the next row at
+// once. The other items help once the run's first file is done, one file
+// at a time, for runs of many small files. All runs' threads together hold
+// no more files than the pool has workers. Chunks are read by the thread
+// itself, while the other threads fill the processors; with fewer files
+// left than processors a file gets a reading thread of its own (ReadAhead)
+// that reads its next chunk while this one is hashed. The count step and
+// the label text it produces are published here too; nothing a thread does
+// waits for the window. A newer run makes the older one stale: its threads
+// stop at their next chunk and count nothing. stopRequested is checked
+// before every read.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +36,7 @@ inline constexpr std::int64_t kChunkMemoryBudget = std::int64_t{256} * 1024 * 10
 inline constexpr double kPercentScale = 100.0;
 
 void StartPooledRun();
-// The work routine: (run generation, unused).
+// The work routine: (run generation, the item's rank among the run's items).
 void DigestFile(std::uint32_t generation, std::uint32_t unused);
 void RequestStop();
 // Once every row of a run is done or failed, (message, run generation, 0)

@@ -58,6 +58,7 @@ class RunRows {
   // Workers. ClaimNext gives each row to exactly one worker, in order; -1
   // once every row was claimed.
   std::int32_t ClaimNext();
+  bool AllClaimed() const { return nextRow_.load(std::memory_order_relaxed) >= count_; }
   void Start(std::int32_t row, std::int64_t size);
   void Progress(std::int32_t row, std::int64_t done);
   // Both true when this was the last row of the run to settle.

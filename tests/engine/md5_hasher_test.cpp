@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
+#include "engine/md5_lanes.h"
 #include "tests/engine/temp_folder.h"
 
 namespace {
@@ -115,3 +118,108 @@ TEST(Md5Hasher, OneBufferAndManyChunksGiveTheSameDigest) {
 }
 
 }  // namespace
+
+// ---- Md5Lanes: every kernel against the tests' own MD5.
+
+namespace lanes {
+
+std::string HexOf(Md5Stream& stream) {
+  std::uint8_t digest[16];
+  stream.Finish(digest);
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (std::uint8_t byte : digest) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 15];
+  }
+  return hex;
+}
+
+std::string ReferenceOf(const std::uint8_t* data, std::size_t length) {
+  return ReferenceMd5(std::string(reinterpret_cast<const char*>(data), length));
+}
+
+std::vector<Md5Variant> SupportedVariants() {
+  std::vector<Md5Variant> variants;
+  for (std::int32_t v = 0; v < kMd5VariantCount; ++v) {
+    const auto variant = static_cast<Md5Variant>(v);
+    if (IsSupported(variant)) {
+      variants.push_back(variant);
+    } else {
+      std::printf("[ skipped  ] %s: this processor lacks it\n", NameOf(variant));
+    }
+  }
+  return variants;
+}
+
+// Lane i hashes its own bytes (offset by i, so a lane mixed up with another
+// shows), `length + i * spread` long: the lanes end at different blocks.
+void ExpectLanesMatch(Md5Variant variant, const std::vector<std::uint8_t>& bytes, std::size_t length,
+                      std::size_t spread) {
+  Md5Lanes engine(variant);
+  std::vector<Md5Stream> streams(static_cast<std::size_t>(engine.Width()));
+  for (std::int32_t i = 0; i < engine.Width(); ++i) {
+    engine.Feed(i, streams[static_cast<std::size_t>(i)], bytes.data() + i, length + static_cast<std::size_t>(i) * spread);
+  }
+  engine.RunToEnd();
+  for (std::int32_t i = 0; i < engine.Width(); ++i) {
+    const std::size_t laneLength = length + static_cast<std::size_t>(i) * spread;
+    ASSERT_EQ(HexOf(streams[static_cast<std::size_t>(i)]), ReferenceOf(bytes.data() + i, laneLength))
+        << NameOf(variant) << ", lane " << i << ", " << laneLength << " bytes";
+  }
+}
+
+TEST(Md5Lanes, EveryVariantMatchesTheReferenceAtEveryLengthAndEdge) {
+  const std::vector<std::uint8_t> bytes = PatternBytes(3 * 1024 * 1024 + 4096);
+  for (const Md5Variant variant : SupportedVariants()) {
+    for (std::size_t length = 0; length <= 300; ++length) ExpectLanesMatch(variant, bytes, length, 0);
+    for (std::size_t length : {55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u}) {
+      ExpectLanesMatch(variant, bytes, length, 1);
+      ExpectLanesMatch(variant, bytes, length, 64);
+    }
+    ExpectLanesMatch(variant, bytes, 3 * 1024 * 1024 - 1000, 131);  // a few MiB, ends apart
+  }
+}
+
+// Files of many lengths through the lanes, each fed in pieces of changing
+// size; a lane whose piece ends gets the next piece (or the next file) at
+// once, while the other lanes are in the middle of theirs.
+TEST(Md5Lanes, LanesRefilledInTheMiddleOfARunKeepEveryFileApart) {
+  const std::vector<std::uint8_t> bytes = PatternBytes(1 << 20);
+  std::vector<std::size_t> lengths;
+  for (std::size_t i = 0; i < 40; ++i) lengths.push_back((i * 7919 + i * i * 131) % 200000 + (i % 3) * 63);
+  for (const Md5Variant variant : SupportedVariants()) {
+    Md5Lanes engine(variant);
+    std::vector<Md5Stream> streams(lengths.size());
+    std::vector<std::size_t> done(lengths.size(), 0);
+    std::vector<std::int32_t> fileOfLane(static_cast<std::size_t>(engine.Width()), -1);
+    std::size_t nextFile = 0, pieces = 0;
+    for (;;) {
+      bool anyFed = false;
+      for (std::int32_t lane = 0; lane < engine.Width(); ++lane) {
+        std::int32_t& file = fileOfLane[static_cast<std::size_t>(lane)];
+        if (!engine.IsDrained(lane)) {
+          anyFed = true;
+          continue;
+        }
+        if (file >= 0 && done[static_cast<std::size_t>(file)] == lengths[static_cast<std::size_t>(file)]) file = -1;
+        if (file < 0 && nextFile < lengths.size()) file = static_cast<std::int32_t>(nextFile++);
+        if (file < 0) continue;
+        const auto f = static_cast<std::size_t>(file);
+        const std::size_t piece = std::min(lengths[f] - done[f], 1 + (pieces++ * 40503) % 70000);
+        engine.Feed(lane, streams[f], bytes.data() + f + done[f], piece);
+        done[f] += piece;
+        anyFed = true;
+      }
+      if (!anyFed) break;
+      engine.Run();
+    }
+    for (std::size_t f = 0; f < lengths.size(); ++f) {
+      ASSERT_EQ(done[f], lengths[f]);
+      EXPECT_EQ(HexOf(streams[f]), ReferenceOf(bytes.data() + f, lengths[f]))
+          << NameOf(variant) << ", file " << f << " of " << lengths[f] << " bytes";
+    }
+  }
+}
+
+}  // namespace lanes
