@@ -18,12 +18,12 @@
 class FileList {
  public:
   // Each entry is kept wide, as the system names the file, and in its ANSI
-  // form (exact, or "?" where the code page lacks a character). An entry
-  // that is not `openable` keeps its text but is never opened.
-  void Append(const std::wstring& entry, bool openable = true) {
-    Add({entry, AnsiTextOf(entry), openable});
+  // form (exact, or "?" where the code page lacks a character). A
+  // `refused` entry keeps its text but is never opened.
+  void Append(const std::wstring& entry, bool refused = false) {
+    Add({entry, AnsiTextOf(entry), refused});
   }
-  void Append(const Text& entry, bool openable = true) { Add({WideOf(entry), entry, openable}); }
+  void Append(const Text& entry, bool refused = false) { Add({WideOf(entry), entry, refused}); }
   std::int32_t Count() const { return count_.load(std::memory_order_acquire); }
   // 1-based; the empty text outside 1..Count(). Any thread.
   Text At(std::int32_t position) const {
@@ -37,10 +37,11 @@ class FileList {
     if (position < 1 || position > Count()) return std::wstring();
     return entries_[static_cast<std::size_t>(position - 1)].wide;
   }
-  bool IsOpenableAt(std::int32_t position) const {
+  // False outside 1..Count(): nothing there was refused.
+  bool IsRefusedAt(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
     if (position < 1 || position > Count()) return false;
-    return entries_[static_cast<std::size_t>(position - 1)].openable;
+    return entries_[static_cast<std::size_t>(position - 1)].refused;
   }
   bool IsEmptyAt(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);
@@ -57,7 +58,7 @@ class FileList {
   struct Entry {
     std::wstring wide;
     Text text;
-    bool openable;
+    bool refused;
   };
   void Add(Entry entry) {
     std::unique_lock<std::shared_mutex> hold(lock_);

@@ -150,7 +150,7 @@ bool ShouldReadAhead(const RunRows& rows, std::int64_t size) {
 // The row's file by its wide path; nothing for a name that is never opened.
 std::wstring OpenablePathOfRow(const RunRows& rows, std::int32_t row) {
   const std::int32_t position = rows.PositionOf(row);
-  return filePaths.IsOpenableAt(position) ? filePaths.WideAt(position) : std::wstring();
+  return filePaths.IsRefusedAt(position) ? std::wstring() : filePaths.WideAt(position);
 }
 
 // One listed file in a lane of a hashing thread: its handle, its running

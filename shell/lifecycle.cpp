@@ -84,7 +84,7 @@ bool LoadDigestList(const Text& givenPath) {
   expectedDigests.Clear();
   verifiedListFolder = PathFolder(listPath);
   for (const DigestListEntry& entry : entries) {
-    filePaths.Append(WidePathOf(entry, verifiedListFolder), !entry.refused);
+    filePaths.Append(WidePathOf(entry, verifiedListFolder), entry.refused);
     expectedDigests.Append(entry.digest);
   }
   RequestPooledRun();

@@ -45,7 +45,7 @@ Text ProgressText(const RowSnapshot& row) {
   if (row.verdict == RowVerdict::kPassed) return texts::kVerified;
   if (row.verdict == RowVerdict::kMismatch) return texts::kMismatch;
   if (row.phase == RowPhase::kFailed && IsListedRow(row)) {
-    if (!filePaths.IsOpenableAt(row.position)) return texts::kNotOpened;
+    if (filePaths.IsRefusedAt(row.position)) return texts::kNotOpened;
     return row.stopped ? texts::kStopped : texts::kUnreadable;
   }
   if (!ShowsBar(row)) return Text();
