@@ -3,6 +3,8 @@
 #include <limits>
 #include <new>
 
+#include "services/wide_paths.h"
+
 namespace {
 
 constexpr DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
@@ -22,9 +24,12 @@ std::int32_t RestOfFile(const FileReader& reader, HANDLE file) {
 
 }  // namespace
 
-HANDLE FileReader::Open(const Text& path) const {
-  HANDLE file = CreateFileA(path.CStr(), GENERIC_READ, kShareReadWrite, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_NO_BUFFERING, nullptr);
+HANDLE FileReader::Open(const Text& path) const { return Open(WideOf(path)); }
+
+HANDLE FileReader::Open(const std::wstring& path) const {
+  if (path.empty()) return INVALID_HANDLE_VALUE;
+  HANDLE file = CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, kShareReadWrite, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
   // A name such as "COM1" or "nul.txt" opens a device in any folder. A
   // serial port reports size 0 but no position, so the read loop would
   // block in ReadFile for ever; NUL would pass as an empty file. Only

@@ -6,15 +6,18 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "services/text.h"
 
 class FileReader {
  public:
-  // CreateFileA(GENERIC_READ, share read|write, OPEN_EXISTING,
-  // FILE_FLAG_NO_BUFFERING); INVALID_HANDLE_VALUE on failure and for
+  // CreateFileW(GENERIC_READ, share read|write, OPEN_EXISTING,
+  // FILE_FLAG_NO_BUFFERING) on the path's wide form, past MAX_PATH as
+  // "\\?\..."; INVALID_HANDLE_VALUE on failure and for
   // anything but a disk file (devices such as COM1, NUL, CON).
   HANDLE Open(const Text& path) const;
+  HANDLE Open(const std::wstring& path) const;
   std::int64_t GetSize(HANDLE file) const;      // -1 on failure
   std::int64_t GetPosition(HANDLE file) const;  // -1 on failure
   bool IsAtEnd(HANDLE file) const;              // size <= position

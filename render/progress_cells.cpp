@@ -9,15 +9,17 @@
 #include "services/dpi.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 
 CellTextSource cellTextSource = nullptr;
 CellProblemSource cellProblemSource = nullptr;
 RowTipSource rowTipSource = nullptr;
 ColumnClickHandler columnClickHandler = nullptr;
+CellBarSource cellBarSource = nullptr;
+CellWideTextSource cellWideTextSource = nullptr;
 
 namespace {
 
-constexpr char kProgressMark[] = "%";
 constexpr UINT kRowStateMask = LVIS_FOCUSED | LVIS_SELECTED | LVIS_CUT;  // 7
 constexpr UINT kProgressTextFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;  // 0x25
 constexpr UINT kPlainTextFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;       // 0x24
@@ -32,12 +34,15 @@ constexpr std::int32_t kBarFrameWidth = 1;
 constexpr double kFullBar = 100.0;
 constexpr DWORD kCellStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
 
-// A bar value outside 0..100 (or no number at all) would put the fill
-// outside the frame; the program itself writes only 0..100.
-double BarValue(const Text& text) {
-  const double value = ToReal(text);
+// A bar value outside 0..100 would put the fill outside the frame; the
+// program itself gives only 0..100.
+double BarValue(double value) {
   if (!(value >= 0.0)) return 0.0;  // NaN too
   return value > kFullBar ? kFullBar : value;
+}
+
+bool IsBar(std::int32_t row, std::int32_t column, double* percent) {
+  return cellBarSource != nullptr && cellBarSource(row, column, percent);
 }
 
 bool IsRowSelected(HWND list, DWORD_PTR row) {
@@ -61,12 +66,13 @@ void DrawBarFrame(HDC dc, const RECT& cell, std::int32_t frameWidth) {
   DeleteObject(pen);
 }
 
-void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected, UINT dpi) {
+void DrawProgressCell(HDC dc, RECT cell, const std::wstring& text, double percent, bool selected,
+                      UINT dpi) {
   const std::int32_t frameWidth = ScaleForDpi(kBarFrameWidth, dpi);
   DrawBarFrame(dc, cell, frameWidth);
   RECT bar = cell;
   InsetRect(bar, frameWidth, frameWidth);
-  const double value = BarValue(text);
+  const double value = BarValue(percent);
   RECT done = bar;
   RECT rest = bar;
   done.right = static_cast<LONG>(static_cast<double>(bar.right - bar.left) * value / kFullBar +
@@ -75,7 +81,7 @@ void DrawProgressCell(HDC dc, RECT cell, const Text& text, bool selected, UINT d
   SetTextColor(dc, selected ? progressSelectedTextColor : progressTextColor);
   FillSolidRect(dc, done, progressDoneColor);
   FillSolidRect(dc, rest, progressRestColor);
-  DrawTextA(dc, text.CStr(), TextLength(text), &bar, kProgressTextFormat);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bar, kProgressTextFormat);
 }
 
 bool IsProblemCell(std::int32_t row, std::int32_t column) {
@@ -89,9 +95,14 @@ COLORREF PlainTextColor(bool selected, bool problem) {
   return problem ? problemTextColor : listTextColor;
 }
 
-void DrawPlainCell(HDC dc, RECT cell, const Text& text, COLORREF color, UINT format) {
+void DrawPlainCell(HDC dc, RECT cell, const std::wstring& text, COLORREF color, UINT format) {
   SetTextColor(dc, color);
-  DrawTextA(dc, text.CStr(), TextLength(text), &cell, format);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell, format);
+}
+
+std::wstring CellWideText(HWND list, std::int32_t row, std::int32_t column) {
+  if (cellWideTextSource != nullptr) return cellWideTextSource(row, column);
+  return WideOf(ListGetCellText(list, row, column));
 }
 
 void DrawCell(const NMLVCUSTOMDRAW& draw) {
@@ -99,7 +110,7 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   const auto row = static_cast<std::int32_t>(draw.nmcd.dwItemSpec);
   const std::int32_t column = draw.iSubItem;
   HDC dc = draw.nmcd.hdc;
-  const Text text = ListGetCellText(list, row, column);
+  const std::wstring text = CellWideText(list, row, column);
   RECT cell = GetCellRect(row, column, list);
   const bool selected = IsRowSelected(list, draw.nmcd.dwItemSpec);
   FillSolidRect(dc, cell, selected ? selectedCellColor : listBackColor);
@@ -108,8 +119,9 @@ void DrawCell(const NMLVCUSTOMDRAW& draw) {
   SetBkMode(dc, TRANSPARENT);
   const UINT dpi = DpiOfWindow(list);
   InsetRect(cell, ScaleForDpi(kCellInsetX, dpi), ScaleForDpi(kCellInsetY, dpi));
-  if (RightPart(text, 1) == Text(kProgressMark)) {
-    DrawProgressCell(dc, cell, text, selected, dpi);
+  double percent = 0.0;
+  if (IsBar(row, column, &percent)) {
+    DrawProgressCell(dc, cell, text, percent, selected, dpi);
   } else {
     DrawPlainCell(dc, cell, text, PlainTextColor(selected, IsProblemCell(row, column)),
                   column == kCentredColumn ? kCentredTextFormat : kPlainTextFormat);
@@ -147,15 +159,17 @@ void AnswerCellText(NMLVDISPINFOA& info) {
   info.item.pszText[length] = '\0';
 }
 
-// A list that speaks Unicode to its parent asks in UTF-16; the texts are
-// converted from the ANSI code page.
+// A list that speaks Unicode to its parent asks in UTF-16.
 void AnswerCellTextWide(NMLVDISPINFOW& info) {
   if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0)
     return;
-  const Text text = CellText(info.item.iItem, info.item.iSubItem);
-  const int written = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), info.item.pszText,
-                                          info.item.cchTextMax - 1);
-  info.item.pszText[std::max(written, 0)] = L'\0';
+  const std::wstring text = cellWideTextSource != nullptr
+                                ? cellWideTextSource(info.item.iItem, info.item.iSubItem)
+                                : WideOf(CellText(info.item.iItem, info.item.iSubItem));
+  const std::size_t length =
+      std::min(text.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
+  std::memcpy(info.item.pszText, text.data(), length * sizeof(wchar_t));
+  info.item.pszText[length] = L'\0';
 }
 
 // The tip goes into the asker's buffer, cut to its size; a row without a

@@ -1,10 +1,11 @@
 // The main window's replacement procedure: it draws every cell of
-// 超级列表框 itself and turns cells ending in "%" into progress bars.
+// 超级列表框 itself, the cells its rows' state calls bars as progress bars.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "services/text.h"
 
@@ -12,6 +13,15 @@
 // and this gives it. Set once at start-up; null gives empty cells.
 using CellTextSource = Text (*)(std::int32_t row, std::int32_t column);
 extern CellTextSource cellTextSource;
+// The same cell in UTF-16: exact for names the code page lacks. It answers
+// LVN_GETDISPINFOW and is drawn; null: the ANSI text converted.
+using CellWideTextSource = std::wstring (*)(std::int32_t row, std::int32_t column);
+extern CellWideTextSource cellWideTextSource;
+// Whether a cell is a progress bar and its value (0..100), decided from the
+// row's state: a cell's text never makes it a bar (a file may be named
+// "50%"). Set once at start-up; null draws every cell as text.
+using CellBarSource = bool (*)(std::int32_t row, std::int32_t column, double* percent);
+extern CellBarSource cellBarSource;
 
 // Whether a cell is drawn in problemTextColor, from the row's state; null
 // draws every cell plainly.

@@ -2,7 +2,7 @@
 
 bool verificationMode = false;
 Text verifiedListFolder;
-TextArray commandLinePaths;
+PathArray commandLinePaths;
 
 void CreateGlobals() {
   filePaths.Clear();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "runs/run_state.h"
+#include "services/wide_paths.h"
 
 // Rows show file names instead of paths and are judged against
 // expectedDigests. Window thread; decided once, at start-up.
@@ -9,7 +10,7 @@ extern bool verificationMode;
 // The folder of the list being verified: column 1 names its files from it.
 extern Text verifiedListFolder;
 // The paths given on the command line, taken at entry (full paths).
-extern TextArray commandLinePaths;
+extern PathArray commandLinePaths;
 
 void CreateGlobals();
 void ReleaseGlobals();

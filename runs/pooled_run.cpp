@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -100,7 +101,8 @@ class FileSlot {
 // One listed file opened by the worker that hashes it, counted while open.
 class RunFile {
  public:
-  RunFile(const FileReader& reader, const Text& path) : reader_(reader), handle_(reader.Open(path)) {
+  RunFile(const FileReader& reader, const std::wstring& path)
+      : reader_(reader), handle_(reader.Open(path)) {
     openAttempts.fetch_add(1);
     if (handle_ == INVALID_HANDLE_VALUE) {
       openError_ = GetLastError();
@@ -152,13 +154,19 @@ bool ShouldReadAhead(const RunRows& rows, std::int64_t size) {
   return size > kChunkSize && rows.Unsettled() < ProcessorCount();
 }
 
+// The row's file by its wide path; nothing for a name that is never opened.
+std::wstring OpenablePathOfRow(const RunRows& rows, std::int32_t row) {
+  const std::int32_t position = rows.PositionOf(row);
+  return filePaths.IsRefusedAt(position) ? std::wstring() : filePaths.WideAt(position);
+}
+
 // One listed file in a lane of a hashing thread: its handle, its running
 // MD5, and its chunk buffer (two with a reading thread of its own).
 class LaneFile {
  public:
   LaneFile(FileSlot slot, const FileReader& reader, RunRows& rows, std::int32_t row, ChunkLease chunk)
       : slot_(std::move(slot)), reader_(reader), rows_(rows), row_(row), chunk_(std::move(chunk)),
-        file_(reader, filePaths.At(rows.PositionOf(row))), size_(reader.GetSize(file_.Handle())) {
+        file_(reader, OpenablePathOfRow(rows, row)), size_(reader.GetSize(file_.Handle())) {
     error_ = file_.OpenError();
     if (size_ < 0 && error_ == 0) error_ = GetLastError();
     rows.Start(row, size_);

@@ -49,10 +49,19 @@ bool PutBlock(UINT format, const void* bytes, std::size_t size) {
 
 }  // namespace
 
-bool PutTextOnClipboard(HWND owner, const Text& text) {
+namespace {
+
+bool PutBothForms(HWND owner, const Text& text, const std::wstring& wide) {
   OpenClipboardScope clipboard(owner);
   if (!clipboard.IsOpen() || !EmptyClipboard()) return false;
-  const std::wstring wide = WideOf(text);
   return PutBlock(CF_TEXT, text.CStr(), static_cast<std::size_t>(text.Length()) + 1) &&
          PutBlock(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+}
+
+}  // namespace
+
+bool PutTextOnClipboard(HWND owner, const Text& text) { return PutBothForms(owner, text, WideOf(text)); }
+
+bool PutTextOnClipboard(HWND owner, const std::wstring& text) {
+  return PutBothForms(owner, AnsiTextOf(text), text);
 }

@@ -21,16 +21,16 @@ std::wstring FullPathOf(const wchar_t* path) {
 
 }  // namespace
 
-TextArray CommandLinePaths() {
+PathArray CommandLinePaths() {
   // The wide command line: the ANSI one the system offers is converted with
   // best fit, which can turn a name into another file's name.
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  TextArray paths;
+  PathArray paths;
   if (arguments == nullptr) return paths;
   for (int i = 1; i < count; ++i) {
     if (arguments[i][0] == L'\0') continue;
-    paths.push_back(AnsiPathOf(FullPathOf(arguments[i])));
+    paths.push_back(FullPathOf(arguments[i]));
   }
   LocalFree(arguments);
   return paths;

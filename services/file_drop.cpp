@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr char kPathSeparator[] = "\r\n";
+constexpr wchar_t kPathSeparator[] = L"\r\n";
 
 FORMATETC FileDropFormat() { return {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
@@ -35,30 +35,29 @@ std::vector<std::basic_string<Char>> DroppedNames(const char* first, const char*
 
 // The paths of a CF_HDROP block, read in one pass (DragQueryFile scans the
 // block from its start for every index: seconds for 10,000 paths under
-// Wine): one alone, or each followed by CR LF. Wide names are converted
-// here: DragQueryFileA converts with best fit, which can turn a name the
-// code page lacks into another file's name.
-Text DropText(HGLOBAL block) {
+// Wine): one alone, or each followed by CR LF. Names stay wide; an ANSI
+// block's names are converted from the code page.
+std::wstring DropText(HGLOBAL block) {
   const SIZE_T size = GlobalSize(block);
   const auto* header = static_cast<const DROPFILES*>(GlobalLock(block));
-  if (header == nullptr) return Text();
-  std::vector<std::string> paths;
+  if (header == nullptr) return std::wstring();
+  std::vector<std::wstring> paths;
   if (size >= sizeof(DROPFILES) && header->pFiles >= sizeof(DROPFILES) && header->pFiles < size) {
     const char* base = reinterpret_cast<const char*>(header);
     if (header->fWide) {
-      for (const std::wstring& name : DroppedNames<wchar_t>(base + header->pFiles, base + size))
-        paths.push_back(AnsiPathOf(name).Bytes());
+      paths = DroppedNames<wchar_t>(base + header->pFiles, base + size);
     } else {
-      paths = DroppedNames<char>(base + header->pFiles, base + size);
+      for (const std::string& name : DroppedNames<char>(base + header->pFiles, base + size))
+        paths.push_back(WideOf(Text(name)));
     }
   }
   GlobalUnlock(block);
-  std::string text;
-  for (const std::string& path : paths) {
+  std::wstring text;
+  for (const std::wstring& path : paths) {
     text += path;
     if (paths.size() > 1) text += kPathSeparator;
   }
-  return Text(text);
+  return text;
 }
 
 // How it works: OLE calls these on the thread that registered the window
@@ -104,14 +103,14 @@ class FileDropTarget final : public IDropTarget {
     FORMATETC format = FileDropFormat();
     STGMEDIUM medium{};
     if (data->GetData(&format, &medium) != S_OK) return S_OK;
-    Text dropText;
+    std::wstring dropText;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
       dropText = DropText(medium.hGlobal);
     }
     ReleaseStgMedium(&medium);
     // A drop without paths (Wine counts an empty file list as one empty
     // name) takes nothing, but is still delivered: it asks for a run too.
-    if (effect != nullptr && !dropText.IsEmpty()) *effect = DROPEFFECT_COPY;
+    if (effect != nullptr && !dropText.empty()) *effect = DROPEFFECT_COPY;
     if (component_.handler != nullptr) component_.handler(dropText);
     return S_OK;
   }

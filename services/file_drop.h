@@ -1,12 +1,12 @@
 // The drop target 拖放对象1: files dropped on a window, delivered as one
-// text (one path alone, or every path followed by CR LF).
+// wide text (one path alone, or every path followed by CR LF).
 #pragma once
 
 #include <windows.h>
 
-#include "services/text.h"
+#include <string>
 
-using FileDropHandler = void (*)(const Text& dropText);
+using FileDropHandler = void (*)(const std::wstring& dropText);
 
 struct FileDropComponent {
   FileDropHandler handler = nullptr;

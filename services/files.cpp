@@ -5,6 +5,7 @@
 #include <string>
 
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 
 namespace {
 
@@ -34,17 +35,18 @@ class FileHandle {
 
 HANDLE OpenForReading(const Text& path) {
   // Others may read too, but not write while the whole file is taken.
-  return CreateFileA(path.CStr(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  return CreateFileW(OpenablePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 HANDLE CreateForWriting(const Text& path) {
   // Windows refuses to replace a read-only file; Wine run as root does
   // not, and would truncate it. Refuse it here the same way.
-  const DWORD attributes = GetFileAttributesA(path.CStr());
+  const std::wstring wide = OpenablePath(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
     return INVALID_HANDLE_VALUE;
-  return CreateFileA(path.CStr(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+  return CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                      nullptr);
 }
 
@@ -55,12 +57,12 @@ bool WriteAll(HANDLE file, const ByteBuffer& buffer) {
 }
 
 // A name beside the target that nothing else uses, created empty.
-HANDLE CreateUnusedSibling(const Text& path, std::string* name) {
+HANDLE CreateUnusedSibling(const Text& path, std::wstring* name) {
   constexpr int kTries = 100;
   for (int attempt = 0; attempt < kTries; ++attempt) {
-    *name = path.Bytes() + "." + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(attempt) + ".tmp";
-    const HANDLE file = CreateFileA(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    *name = OpenablePath(path) + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(attempt) + L".tmp";
+    const HANDLE file = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
   }
@@ -81,7 +83,7 @@ DWORD WriteAndFlush(HANDLE file, const ByteBuffer& bytes) {
 
 // Windows refuses to replace a read-only file; Wine run as root does not.
 DWORD TargetRefusal(const Text& path) {
-  const DWORD attributes = GetFileAttributesA(path.CStr());
+  const DWORD attributes = GetFileAttributesW(OpenablePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
   if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
     return ERROR_ACCESS_DENIED;
@@ -104,8 +106,8 @@ std::string ModuleFileName() {
 }  // namespace
 
 bool FileExists(const Text& path) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA(path.CStr(), &found);
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(OpenablePath(path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
@@ -150,15 +152,16 @@ bool WriteWholeFile(const Text& path, const ByteBuffer& buffer) {
 unsigned long ReplaceWholeFile(const Text& path, const ByteBuffer& bytes) {
   if (path.IsEmpty()) return ERROR_INVALID_NAME;
   if (const DWORD refusal = TargetRefusal(path)) return refusal;
-  std::string sibling;
+  std::wstring sibling;
   FileHandle file(CreateUnusedSibling(path, &sibling));
   if (!file.IsValid()) return LastError();
   DWORD error = WriteAndFlush(file.Get(), bytes);
   if (!file.Close() && error == ERROR_SUCCESS) error = LastError();
   if (error == ERROR_SUCCESS &&
-      !MoveFileExA(sibling.c_str(), path.CStr(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      !MoveFileExW(sibling.c_str(), OpenablePath(path).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     error = LastError();
-  if (error != ERROR_SUCCESS) DeleteFileA(sibling.c_str());
+  if (error != ERROR_SUCCESS) DeleteFileW(sibling.c_str());
   return error;
 }
 

@@ -64,7 +64,7 @@ void Take(const WIN32_FIND_DATAW& found, FolderListing& listing) {
 FolderListing ListFolder(const std::wstring& folder) {
   FolderListing listing;
   WIN32_FIND_DATAW found{};
-  FindHandle search(FindFirstFileW(Join(folder, L"*").c_str(), &found));
+  FindHandle search(FindFirstFileW(LongPathForm(Join(folder, L"*")).c_str(), &found));
   if (!search.IsOpen()) return listing;
   do {
     Take(found, listing);
@@ -85,11 +85,11 @@ std::size_t WalkFolder(const std::wstring& root, const PathSink& take) {
     pending.pop_back();
     const FolderListing listing = ListFolder(folder);
     for (const std::wstring& file : listing.files) {
-      take(AnsiPathOf(Join(folder, file)));
+      take(Join(folder, file));
       ++passed;
     }
     if (!listing.complete) {
-      take(AnsiPathOf(folder));
+      take(folder);
       ++passed;
     }
     for (auto it = listing.folders.rbegin(); it != listing.folders.rend(); ++it)
@@ -100,12 +100,11 @@ std::size_t WalkFolder(const std::wstring& root, const PathSink& take) {
 
 }  // namespace
 
-void WalkDroppedPath(const Text& path, const PathSink& take) {
-  const std::wstring wide = WideOf(path);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
+void WalkDroppedPath(const std::wstring& path, const PathSink& take) {
+  const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     take(path);
     return;
   }
-  if (WalkFolder(wide, take) == 0) take(path);
+  if (WalkFolder(path, take) == 0) take(path);
 }

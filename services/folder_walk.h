@@ -3,9 +3,9 @@
 
 #include <functional>
 
-#include "services/text.h"
+#include <string>
 
-using PathSink = std::function<void(const Text& path)>;
+using PathSink = std::function<void(const std::wstring& path)>;
 
 // A path that is not a folder (a file, or nothing at all) is passed on as
 // given. A folder is walked: the files of each folder, hidden and system
@@ -15,4 +15,4 @@ using PathSink = std::function<void(const Text& path)>;
 // a link back up cannot loop. A folder that cannot be listed, and a dropped
 // folder that holds no file at all, are passed on themselves: opening them
 // fails, so they show as failed instead of vanishing.
-void WalkDroppedPath(const Text& path, const PathSink& take);
+void WalkDroppedPath(const std::wstring& path, const PathSink& take);

@@ -71,6 +71,24 @@ Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column) {
   }
 }
 
+std::wstring ListGetCellWideText(HWND list, std::int32_t row, std::int32_t column) {
+  std::vector<wchar_t> buffer(kCellTextFirstBuffer);
+  for (;;) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    buffer[0] = L'\0';
+    const auto answered = static_cast<std::size_t>(
+        std::max<LRESULT>(0, SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                          reinterpret_cast<LPARAM>(&item))));
+    if (answered < buffer.size() - 1 || buffer.size() >= kCellTextMaxBuffer) {
+      return std::wstring(buffer.data(), std::min(answered, buffer.size() - 1));
+    }
+    buffer.assign(buffer.size() * 2, L'\0');
+  }
+}
+
 bool ListDeleteAllRows(HWND list) { return Send(list, LVM_DELETEALLITEMS) != 0; }
 
 bool ListSetItemCount(HWND list, std::int32_t count) {

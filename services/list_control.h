@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "services/text.h"
 
@@ -23,6 +24,8 @@ bool ListSetCellText(HWND list, std::int32_t row, std::int32_t column = 0,
                      const Text& text = Text());
 // Empty for a row the list does not have.
 Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column = 0);
+// The same in UTF-16 (LVM_GETITEMTEXTW): exact for any name.
+std::wstring ListGetCellWideText(HWND list, std::int32_t row, std::int32_t column = 0);
 bool ListDeleteAllRows(HWND list);
 // A list that keeps no rows of its own (LVS_OWNERDATA): the number of rows
 // it shows, made in one call however many; their texts are asked for.

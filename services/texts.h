@@ -42,6 +42,10 @@ inline constexpr char kMismatch[] = "\xA3\xA1\xD1\xE9\xD6\xA4\xB4\xED\xCE\xF3";
 inline constexpr char kUnreadable[] = "\xA3\xA1\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1";
 // "！已停止": stopped (verdict of a listed file that 停止 ended unfinished)
 inline constexpr char kStopped[] = "\xA3\xA1\xD2\xD1\xCD\xA3\xD6\xB9";
+// "！拒绝打开": refused to open (verdict of a listed name that is a server's
+// share, a device or an alternate data stream: a downloaded list must not
+// make the program reach another machine, so it is never opened)
+inline constexpr char kNotOpened[] = "\xA3\xA1\xBE\xDC\xBE\xF8\xB4\xF2\xBF\xAA";
 // "无法读取列表": the digest list cannot be read (标签1, followed by the
 // path and the reason)
 inline constexpr char kListUnreadable[] = "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xC1\xD0\xB1\xED";

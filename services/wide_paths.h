@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "services/text.h"
 
@@ -12,3 +13,18 @@ std::wstring WideOf(const Text& text);
 // form. Without either, '?' stands for the missing characters; no file name
 // holds one, so the path fails to open instead of naming another file.
 Text AnsiPathOf(const std::wstring& path);
+// The form the wide file calls need for `path`: past MAX_PATH the full
+// path behind "\\?\" ("\\?\UNC\" for a server's share), which real
+// Windows requires; shorter paths, and those already so marked, unchanged.
+std::wstring LongPathForm(const std::wstring& path);
+// WideOf(path) in that form: what the program opens a file by.
+std::wstring OpenablePath(const Text& path);
+// Paths as the system gives them, UTF-16, from intake to open.
+using PathArray = std::vector<std::wstring>;
+// The ANSI form of a wide text: exact, or with "?" for each character the
+// code page lacks. No file name holds "?", so such a form names no file;
+// it is only ever shown or compared, never opened.
+Text AnsiTextOf(const std::wstring& wide);
+// Strict UTF-8 to UTF-16; false for bytes that are no UTF-8.
+bool WideFromUtf8(const std::string& utf8, std::wstring* wide);
+std::string Utf8Of(const std::wstring& wide);

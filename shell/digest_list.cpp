@@ -11,6 +11,8 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr char kSeparator[] = "=";
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kUtf8MarkBytes = 3;
+constexpr char kUtf16LeMark[] = "\xFF\xFE";
+constexpr char kUtf16BeMark[] = "\xFE\xFF";
 constexpr std::size_t kDigestDigits = 32;
 constexpr std::size_t kMd5sumNameStart = kDigestDigits + 2;  // digest, space, " " or "*"
 // No file name holds it, so a name that keeps it can never be opened.
@@ -23,6 +25,86 @@ struct ListReading {
 };
 
 bool StartsWith(const std::string& bytes, const char* prefix) { return bytes.rfind(prefix, 0) == 0; }
+
+void AppendUtf8(std::uint32_t code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// UTF-16 after its byte order mark, as UTF-8. A lone surrogate becomes a
+// byte no UTF-8 holds, so the name it sits in converts to nothing and fails.
+std::string Utf8FromUtf16(const std::string& bytes, bool bigEndian) {
+  std::string out;
+  const auto unit = [&](std::size_t i) -> std::uint32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const std::uint32_t code = unit(i);
+    if (code == 0) break;  // nothing after a NUL counts
+    if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
+      const std::uint32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        AppendUtf8(0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00), out);
+        i += 2;
+        continue;
+      }
+    }
+    if (code >= 0xD800 && code < 0xE000) {
+      out += '\xFF';
+      continue;
+    }
+    AppendUtf8(code, out);
+  }
+  return out;
+}
+
+// Strict UTF-8: no overlong form, no surrogate, nothing past U+10FFFF.
+bool IsValidUtf8(const std::string& bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    std::size_t more = 0;
+    std::uint32_t code = 0;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      more = 1, code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2, code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3, code = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + more >= bytes.size()) return false;
+    for (std::size_t k = 1; k <= more; ++k) {
+      const auto t = static_cast<unsigned char>(bytes[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = code << 6 | (t & 0x3F);
+    }
+    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+        (code >= 0xD800 && code < 0xE000))
+      return false;
+    i += more + 1;
+  }
+  return true;
+}
 
 // md5.ini's reading: splitting drops a trailing "=", so "a=b=" also gives
 // two parts; only a line that the two parts rebuild has exactly one "=".
@@ -67,35 +149,116 @@ Text AnsiName(const std::string& name, const ListReading& list) {
 
 bool IsSpaceOrTab(char c) { return c == ' ' || c == '\t'; }
 
-// A drive or a server at the start: the name is a path of its own, as an
-// export writes a file outside its folder.
-bool IsAbsoluteName(const std::string& name) {
-  const auto slash = [](char c) { return c == '\\' || c == '/'; };
-  if (name.size() >= 2 && slash(name[0]) && slash(name[1])) return true;
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
+// A drive at the start: the name is a path of its own, as an export writes
+// a file outside its folder (and md5deep writes every file).
+bool IsDriveName(const std::string& name) {
   const bool letter = name.size() >= 3 && ((name[0] >= 'a' && name[0] <= 'z') ||
                                            (name[0] >= 'A' && name[0] <= 'Z'));
-  return letter && name[1] == ':' && slash(name[2]);
+  return letter && name[1] == ':' && IsSlash(name[2]);
+}
+
+// Two slashes start a server's share, "\\\\.\\" and "\\\\?\\" a device or
+// any path at all; a ":" past the drive names a stream. No GBK or UTF-8
+// trail byte is a slash or a colon.
+bool IsRefusedName(const std::string& name) {
+  if (name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1])) return true;
+  return name.find(':', IsDriveName(name) ? 2 : 0) != std::string::npos;
 }
 
 // Windows names cannot end in a space, so trailing spaces and tabs are
 // dropped ("a.txt = D"); leading ones may belong to the name and stay.
 // No GBK or UTF-8 trail byte is a space or a tab.
-DigestListEntry EntryFor(const Text& name, const Text& digest, const ListReading& list) {
-  std::string trimmed = name.Bytes();
-  while (!trimmed.empty() && IsSpaceOrTab(trimmed.back())) trimmed.pop_back();
-  if (IsAbsoluteName(trimmed)) return {Text(trimmed), digest};
-  return {ConcatTexts({list.directory, "\\", Text(trimmed)}), digest};
+std::string WithoutTrailingSpaces(std::string name) {
+  while (!name.empty() && IsSpaceOrTab(name.back())) name.pop_back();
+  return name;
+}
+
+// `name` in the list's own encoding.
+DigestListEntry EntryFor(const std::string& name, const Text& digest, const ListReading& list) {
+  const std::string trimmed = WithoutTrailingSpaces(AnsiName(name, list).Bytes());
+  DigestListEntry entry;
+  entry.path = Text(trimmed);
+  entry.digest = digest;
+  entry.refused = IsRefusedName(trimmed);
+  entry.name = Text(WithoutTrailingSpaces(name));
+  entry.utf8 = list.utf8;
+  entry.inFolder = !entry.refused && !IsDriveName(trimmed);
+  if (entry.inFolder) entry.path = ConcatTexts({list.directory, "\\", Text(trimmed)});
+  return entry;
+}
+
+// md5sum marks a line whose name holds "\\" or a line end with a leading
+// "\\" and writes those as "\\\\" and "\\n". Any other escape is no name.
+bool Unescape(const std::string& name, bool utf8, std::string* out) {
+  out->clear();
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c == '\\') {
+      if (i + 1 >= name.size()) return false;
+      const char next = name[++i];
+      if (next == '\\') {
+        *out += '\\';
+      } else if (next == 'n') {
+        *out += '\n';
+      } else {
+        return false;
+      }
+      continue;
+    }
+    *out += name[i];
+    if (!utf8 && c >= 0x80 && i + 1 < name.size()) *out += name[++i];  // a trail byte is no escape
+  }
+  return true;
 }
 
 // "<32 hex> *name" (binary) or "<32 hex>  name" (text), as md5sum writes.
-bool ReadMd5sumLine(const std::string& line, const ListReading& list, DigestListEntry* entry) {
+bool SplitMd5sumLine(const std::string& line, std::string* name, Text* digest) {
   if (line.size() <= kMd5sumNameStart || line[kDigestDigits] != ' ') return false;
   const char mode = line[kDigestDigits + 1];
   if (mode != ' ' && mode != '*') return false;
-  const Text digest(line.substr(0, kDigestDigits));
-  if (!IsDigestDigits(digest)) return false;
-  const std::string name = WithBackslashes(line.substr(kMd5sumNameStart), list.utf8);
-  *entry = EntryFor(AnsiName(name, list), ToUpper(digest), list);
+  *digest = Text(line.substr(0, kDigestDigits));
+  *name = line.substr(kMd5sumNameStart);
+  return IsDigestDigits(*digest);
+}
+
+// "MD5 (name) = <32 hex>" (md5sum --tag, BSD md5) or "MD5(name)= <32 hex>"
+// (openssl dgst): the name ends at the last ")" before the digest.
+bool SplitTagLine(const std::string& line, std::string* name, Text* digest) {
+  std::size_t start = 0;
+  if (StartsWith(line, "MD5 (")) {
+    start = 5;
+  } else if (StartsWith(line, "MD5(")) {
+    start = 4;
+  } else {
+    return false;
+  }
+  if (line.size() < start + kDigestDigits + 4) return false;
+  *digest = Text(line.substr(line.size() - kDigestDigits));
+  std::string head = line.substr(0, line.size() - kDigestDigits);
+  for (const char* tail : {") = ", ")= "}) {
+    const std::size_t length = std::string(tail).size();
+    if (head.size() >= start + length && head.compare(head.size() - length, length, tail) == 0) {
+      *name = head.substr(start, head.size() - length - start);
+      return IsDigestDigits(*digest) && !name->empty();
+    }
+  }
+  return false;
+}
+
+bool ReadMd5sumLine(const std::string& given, const ListReading& list, DigestListEntry* entry) {
+  const bool escaped = !given.empty() && given[0] == '\\';
+  const std::string line = escaped ? given.substr(1) : given;
+  std::string name;
+  Text digest;
+  if (!SplitMd5sumLine(line, &name, &digest) && !SplitTagLine(line, &name, &digest)) return false;
+  if (escaped) {
+    std::string plain;
+    if (!Unescape(name, list.utf8, &plain)) return false;
+    name = plain;
+  }
+  *entry = EntryFor(WithBackslashes(name, list.utf8), ToUpper(digest), list);
   return true;
 }
 
@@ -128,23 +291,22 @@ void AppendMd5sumLines(const std::string& text, const ListReading& list,
 
 std::vector<DigestListEntry> ParseIni(const Text& text, const ListReading& list) {
   std::vector<DigestListEntry> entries;
-  bool first = true;
   for (const Text& line : SplitText(text, Text(kLineEnd))) {
     Text name, digest;
-    if (SplitAnsiNameDigest(line, &name, &digest)) {
-      entries.push_back(EntryFor(name, digest, list));  // exactly as md5.ini was always read
+    if (!list.utf8 && SplitAnsiNameDigest(line, &name, &digest)) {
+      entries.push_back(EntryFor(name.Bytes(), digest, list));  // exactly as md5.ini was always read
+    } else if (list.utf8 && SplitUtf8NameDigest(line.Bytes(), &name, &digest)) {
+      entries.push_back(EntryFor(name.Bytes(), digest, list));
     } else {
-      const std::size_t mark = first && list.utf8 ? kUtf8MarkBytes : 0;
-      AppendMd5sumLines(line.Bytes().substr(mark), list, entries);
+      AppendMd5sumLines(line.Bytes(), list, entries);
     }
-    first = false;
   }
   return entries;
 }
 
 std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& list) {
   std::vector<DigestListEntry> entries;
-  for (const std::string& line : LfLines(text.Bytes().substr(list.utf8 ? kUtf8MarkBytes : 0))) {
+  for (const std::string& line : LfLines(text.Bytes())) {
     if (IsSkipped(line)) continue;
     DigestListEntry entry;
     Text name, digest;
@@ -152,7 +314,7 @@ std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& li
       entries.push_back(entry);
     } else if (list.utf8 ? SplitUtf8NameDigest(line, &name, &digest)
                          : SplitAnsiNameDigest(Text(line), &name, &digest)) {
-      entries.push_back(EntryFor(AnsiName(name.Bytes(), list), digest, list));
+      entries.push_back(EntryFor(name.Bytes(), digest, list));
     }
   }
   return entries;
@@ -162,8 +324,23 @@ std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& li
 
 std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory,
                                              DigestListKind kind, Utf8NameConverter fromUtf8) {
-  const Text text = ToText(content);
-  const ListReading list{directory, StartsWith(text.Bytes(), kUtf8Mark), fromUtf8};
+  const std::string bytes =
+      content.IsEmpty() ? std::string()
+                        : std::string(reinterpret_cast<const char*>(content.Data()),
+                                      static_cast<std::size_t>(content.Length()));
+  bool utf8 = true;
+  Text text;
+  if (StartsWith(bytes, kUtf16LeMark) || StartsWith(bytes, kUtf16BeMark)) {
+    text = Text(Utf8FromUtf16(bytes, StartsWith(bytes, kUtf16BeMark)));
+  } else if (StartsWith(bytes, kUtf8Mark)) {
+    text = Text(bytes.substr(kUtf8MarkBytes));
+  } else {
+    // md5.ini without a mark is ANSI, as ever; other lists are UTF-8 when
+    // all of them is, as md5sum writes them.
+    text = ToText(content);
+    utf8 = kind == DigestListKind::kMd5sum && IsValidUtf8(text.Bytes());
+  }
+  const ListReading list{directory, utf8, fromUtf8};
   return kind == DigestListKind::kIni ? ParseIni(text, list) : ParseMd5sum(text, list);
 }
 

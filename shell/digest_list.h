@@ -10,6 +10,17 @@
 struct DigestListEntry {
   Text path;    // list folder + "\" + name, or the name when it is a full path
   Text digest;  // as the list has it; SameDigest compares it
+  // A server's share ("\\\\server", "//server"), a device ("\\\\.\\",
+  // "\\\\?\\") or an alternate data stream ("name:stream"): lists come
+  // from downloads, and opening a share sends the user's credentials to
+  // that server, so such a name is never opened.
+  bool refused = false;
+  // The name as the list gives it ("\\" for "/", unescaped), in the list's
+  // encoding: UTF-8 when `utf8`, else the ANSI code page. The file's path is
+  // the list's folder, "\\" and the name when `inFolder`, else the name.
+  Text name;
+  bool utf8 = false;
+  bool inFolder = false;
 };
 
 enum class DigestListKind {
@@ -26,17 +37,20 @@ using Utf8NameConverter = bool (*)(const Text& utf8, Text* ansi);
 // kIni: lines end at CR LF; a line with exactly one "=" and a non-empty
 // digest is an entry as it stands, nothing converted.
 // Every name loses its trailing spaces and tabs (no Windows name ends in
-// one); a name that starts with a drive ("C:\") or a server ("\\") is
-// taken as the file's full path. Any other
+// one); a name that starts with a drive ("C:\") is taken as the file's
+// full path, "..\" stays allowed. Any other
 // line is read as md5sum lines (which may also end at a bare LF).
 // kMd5sum: lines end at LF (a CR before it dropped); md5sum lines first,
 // then name=digest lines.
 // md5sum lines: "/" becomes "\", the digest is upper-cased (the shown one
 // always is), blank lines and lines starting with ";" or "#" are skipped.
-// A list that starts with a UTF-8 byte order mark has UTF-8 names, handed
-// to `fromUtf8` (kIni: those of md5sum lines only, as the old reading took
-// name=digest lines byte for byte); a name it cannot convert keeps a "?",
-// which no file name holds, so its row fails.
+// They may also be escaped (a leading "\", "\\" and "\n" in the name) or
+// in the tag form "MD5 (name) = <hex>" / "MD5(name)= <hex>".
+// Names are in the ANSI code page, except in a list that starts with a
+// UTF-8 byte order mark, a UTF-16 one (LE or BE), or, kMd5sum only, one
+// that is valid UTF-8 throughout: those are UTF-8 names, handed to
+// `fromUtf8`; a name it cannot convert keeps a "?", which no file name
+// holds, so its row fails.
 std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Text& directory,
                                              DigestListKind kind = DigestListKind::kIni,
                                              Utf8NameConverter fromUtf8 = nullptr);

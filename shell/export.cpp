@@ -7,6 +7,8 @@
 #include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
+#include "services/code_page.h"
+#include "services/wide_paths.h"
 #include "services/file_dialog.h"
 #include "services/files.h"
 #include "services/list_control.h"
@@ -17,70 +19,56 @@
 
 namespace {
 
-bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-// Windows names ignore the case of ASCII letters; two-byte characters are
-// compared whole, so a folder never ends inside one.
-bool StartsWithFolder(const Text& path, const Text& folder) {
-  const std::string& p = path.Bytes();
-  const std::string& f = folder.Bytes();
-  if (f.empty() || p.size() <= f.size() || p[f.size()] != '\\') return false;
-  for (std::size_t i = 0; i < f.size(); ++i) {
-    const auto a = static_cast<unsigned char>(p[i]);
-    const auto b = static_cast<unsigned char>(f[i]);
-    if (a == b) {
-      if (a >= 0x80 && ++i < f.size() && p[i] != f[i]) return false;
-      continue;
-    }
-    if (!IsAsciiLetter(a) || (a | 0x20) != (b | 0x20)) return false;
-  }
-  return true;
+// Windows names ignore case; the folder ends at a separator.
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
+  if (folder.empty() || path.size() <= folder.size() || path[folder.size()] != L'\\') return false;
+  const int length = static_cast<int>(folder.size());
+  return CompareStringOrdinal(path.data(), length, folder.data(), length, TRUE) == CSTR_EQUAL;
 }
 
 // Relative to the export file's folder when the file lies inside it, so an
 // exported tree verifies from its root; otherwise the full path, which the
 // list's readers (this program, md5sum) open as it stands.
-Text ListedName(const Text& path, const Text& exportFolder) {
+std::wstring ListedName(const std::wstring& path, const std::wstring& exportFolder) {
   if (!StartsWithFolder(path, exportFolder)) return path;
-  return Text(path.Bytes().substr(exportFolder.Bytes().size() + 1));
+  return path.substr(exportFolder.size() + 1);
 }
 
-std::string DigestListLine(const Text& name, const Text& digestCell) {
-  return name.Bytes() + "=" + digestCell.Bytes() + "\r\n";
+std::wstring DigestListLine(const std::wstring& name, const Text& digestCell) {
+  return name + L"=" + WideOf(digestCell) + L"\r\n";
 }
 
-// md5sum -c on other systems takes "/" only; the second byte of a
-// two-byte character may be 0x5C and stays.
-std::string WithSlashes(const Text& name) {
-  std::string bytes = name.Bytes();
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\\') bytes[i] = '/';
-    if (static_cast<unsigned char>(bytes[i]) >= 0x80) ++i;
-  }
-  return bytes;
+// md5sum -c on other systems takes "/" only.
+std::wstring WithSlashes(std::wstring name) {
+  for (wchar_t& c : name)
+    if (c == L'\\') c = L'/';
+  return name;
 }
 
 // A row without a digest becomes a comment, which md5sum -c and this
 // program's reading both skip, instead of a line neither accepts.
-std::string Md5sumLine(const Text& name, const Text& digestCell) {
-  if (!IsDigestDigits(digestCell)) return "# " + digestCell.Bytes() + " *" + WithSlashes(name) + "\r\n";
-  return ToLower(digestCell).Bytes() + " *" + WithSlashes(name) + "\r\n";
+std::wstring Md5sumLine(const std::wstring& name, const Text& digestCell) {
+  if (!IsDigestDigits(digestCell))
+    return L"# " + WideOf(digestCell) + L" *" + WithSlashes(name) + L"\r\n";
+  return WideOf(ToLower(digestCell)) + L" *" + WithSlashes(name) + L"\r\n";
 }
 
 struct ExportedList {
-  std::string lines;
+  std::wstring lines;
   std::int32_t leftOut = 0;  // rows without a final digest
 };
 
 // A row still computing or failed is never written as if it had a digest:
-// md5.ini leaves it out, an md5sum list keeps it as a comment.
-ExportedList ListedRows(ExportType type, const Text& exportFolder) {
+// md5.ini leaves it out, an md5sum list keeps it as a comment. Names are
+// read wide, so none is ever written as "?" or a short name.
+ExportedList ListedRows(ExportType type, const std::wstring& exportFolder) {
   ExportedList list;
   const std::int32_t rows = ListItemCount(超级列表框);
   for (std::int32_t row = 0; row < rows; ++row) {
     // The list's own order, however the view is sorted.
     const std::int32_t view = ShownViewOfRow(row);
-    const Text name = ListedName(ListGetCellText(超级列表框, view, kColumnPath), exportFolder);
+    const std::wstring name =
+        ListedName(ListGetCellWideText(超级列表框, view, kColumnPath), exportFolder);
     const Text digest = ListGetCellText(超级列表框, view, kColumnDigest);
     const bool hasDigest = IsDigestDigits(digest);
     if (!hasDigest) ++list.leftOut;
@@ -91,6 +79,16 @@ ExportedList ListedRows(ExportType type, const Text& exportFolder) {
     }
   }
   return list;
+}
+
+// md5sum lists are UTF-8, as md5sum writes them and reads them on other
+// systems. md5.ini keeps the ANSI code page its readers expect while every
+// name has a form there; else it is UTF-8 behind a byte order mark.
+std::string ListBytes(ExportType type, const ExportedList& list) {
+  if (type == kExportMd5sum) return Utf8Of(list.lines);
+  Text ansi;
+  if (WideToAnsi(list.lines, &ansi)) return ansi.Bytes();
+  return "\xEF\xBB\xBF" + Utf8Of(list.lines);
 }
 
 void ShowRowsLeftOut(const Text& target, std::int32_t leftOut) {
@@ -119,8 +117,10 @@ void ExportDigests() {
   const Text target = GetDialogFileName(通用对话框1);
   const auto type = 通用对话框1.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
   // Written beside the target and moved over it: a failure leaves the old list whole.
-  const ExportedList list = ListedRows(type, PathFolder(target));
-  const unsigned long error = ReplaceWholeFile(target, ToBytes(Text(list.lines)));
+  const ExportedList list = ListedRows(type, WideOf(PathFolder(target)));
+  const std::string bytes = ListBytes(type, list);
+  const unsigned long error =
+      ReplaceWholeFile(target, ByteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));
   if (error != 0) {
     ShowExportFailure(target, error);
   } else if (list.leftOut > 0) {

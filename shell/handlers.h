@@ -2,15 +2,16 @@
 #pragma once
 
 #include "services/text.h"
+#include "services/wide_paths.h"
 #include "shell/main_window.h"
 
 // Every event of the program's main window wired to its handler.
 MainWindowEvents ProgramEvents();
 
-void AcceptDroppedFiles(const Text& dropText);
+void AcceptDroppedFiles(const std::wstring& dropText);
 // Paths taken as a drop: folders are walked off the window thread, and the
 // run is requested once the walk is done.
-void AcceptPaths(const TextArray& paths);
+void AcceptPaths(const PathArray& paths);
 void VerifyFinishedRows();
 // The end of a run shows at once: the last rows, the label, the bar and
 // the last verdicts, without waiting for the next timer.

@@ -13,7 +13,7 @@ std::int32_t dropsBeingWalked = 0;
 // and what follows it) share one run, as drops that arrive before the
 // requested run starts always did.
 void TakeWalkedBatch(const WalkedBatch& batch) {
-  for (const Text& path : batch.paths) filePaths.Append(path);
+  for (const std::wstring& path : batch.paths) filePaths.Append(path);
   if (!batch.endsDrop) return;
   if (--dropsBeingWalked == 0) RequestPooledRun();
 }
@@ -26,11 +26,21 @@ PathWalker& Walker() {
 
 }  // namespace
 
-void AcceptPaths(const TextArray& paths) {
+void AcceptPaths(const PathArray& paths) {
   // Files, folders and missing paths all go to the walker, so a drop keeps
   // its order; nothing else is checked: missing files fail in their rows.
   ++dropsBeingWalked;
   Walker().Queue(paths);
 }
 
-void AcceptDroppedFiles(const Text& dropText) { AcceptPaths(SplitText(dropText, Text("\r\n"))); }
+void AcceptDroppedFiles(const std::wstring& dropText) {
+  PathArray paths;
+  std::size_t start = 0;
+  while (start < dropText.size()) {
+    std::size_t end = dropText.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = dropText.size();
+    paths.push_back(dropText.substr(start, end - start));
+    start = end + 2;
+  }
+  AcceptPaths(paths);
+}

@@ -4,6 +4,7 @@
 
 #include "runs/globals.h"
 #include "services/texts.h"
+#include "services/wide_paths.h"
 #include "runs/pooled_run.h"
 #include "services/call_later.h"
 #include "services/code_page.h"
@@ -59,6 +60,18 @@ std::vector<DigestListEntry> ReadUsableList(const Text& listPath) {
   return entries;
 }
 
+// The file's wide path: a UTF-8 name keeps every character; one that is no
+// UTF-8 keeps the "?" of its ANSI form, so it opens nothing.
+std::wstring WidePathOf(const DigestListEntry& entry, const Text& folder) {
+  std::wstring name;
+  if (!entry.utf8) {
+    name = WideOf(entry.name);
+  } else if (!WideFromUtf8(entry.name.Bytes(), &name)) {
+    return WideOf(entry.path);
+  }
+  return entry.inFolder ? WideOf(folder) + L"\\" + name : name;
+}
+
 }  // namespace
 
 bool LoadDigestList(const Text& givenPath) {
@@ -71,7 +84,7 @@ bool LoadDigestList(const Text& givenPath) {
   expectedDigests.Clear();
   verifiedListFolder = PathFolder(listPath);
   for (const DigestListEntry& entry : entries) {
-    filePaths.Append(entry.path);
+    filePaths.Append(WidePathOf(entry, verifiedListFolder), entry.refused);
     expectedDigests.Append(entry.digest);
   }
   RequestPooledRun();

@@ -106,6 +106,9 @@ HWND CreateList(HWND parent, UINT dpi, HFONT font) {
   SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kListTextBackColor);
   SendMessageA(list, LVM_SETBKCOLOR, 0, kListBackColor);
   SetRowImages(list, dpi);  // the list destroys its image lists with itself
+  // It asks its parent for texts in UTF-16, so every name shows exactly;
+  // LVM_GETITEMTEXTA still answers the ANSI form.
+  SendMessageA(list, CCM_SETUNICODEFORMAT, TRUE, 0);
   return list;
 }
 

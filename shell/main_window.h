@@ -28,7 +28,7 @@ inline constexpr UINT kClockIntervalMs = 400;  // 时钟1
 struct MainWindowEvents {
   void (*created)() = nullptr;               // after all components exist
   void (*closeRequested)() = nullptr;        // instead of the default close
-  void (*filesDropped)(const Text&) = nullptr;
+  void (*filesDropped)(const std::wstring&) = nullptr;
   void (*tick)() = nullptr;                  // 时钟1, every 400 ms
   void (*exportClicked)() = nullptr;         // 按钮1
   void (*pooledRunClicked)() = nullptr;      // 按钮_线程池获取

@@ -12,7 +12,7 @@ PathWalker::PathWalker(Receiver receive) : receive_(receive) {
   std::thread([this] { WalkDrops(); }).detach();
 }
 
-void PathWalker::Queue(TextArray dropPaths) {
+void PathWalker::Queue(PathArray dropPaths) {
   {
     std::lock_guard<std::mutex> hold(lock_);
     drops_.push_back(std::move(dropPaths));
@@ -22,7 +22,7 @@ void PathWalker::Queue(TextArray dropPaths) {
 
 void PathWalker::WalkDrops() {
   for (;;) {
-    TextArray dropPaths;
+    PathArray dropPaths;
     {
       std::unique_lock<std::mutex> hold(lock_);
       queued_.wait(hold, [this] { return !drops_.empty(); });
@@ -33,15 +33,15 @@ void PathWalker::WalkDrops() {
   }
 }
 
-void PathWalker::WalkDrop(const TextArray& dropPaths) {
+void PathWalker::WalkDrop(const PathArray& dropPaths) {
   auto batch = std::make_unique<WalkedBatch>();
-  const PathSink take = [&](const Text& path) {
+  const PathSink take = [&](const std::wstring& path) {
     batch->paths.push_back(path);
     if (batch->paths.size() < kBatchSize) return;
     Post(batch.release());
     batch = std::make_unique<WalkedBatch>();
   };
-  for (const Text& path : dropPaths) WalkDroppedPath(path, take);
+  for (const std::wstring& path : dropPaths) WalkDroppedPath(path, take);
   batch->endsDrop = true;
   Post(batch.release());
 }

@@ -15,10 +15,10 @@
 #include <deque>
 #include <mutex>
 
-#include "services/text.h"
+#include "services/wide_paths.h"
 
 struct WalkedBatch {
-  TextArray paths;
+  PathArray paths;
   bool endsDrop = false;  // the drop's last batch (it may hold no path)
 };
 
@@ -34,15 +34,15 @@ class PathWalker {
   PathWalker& operator=(const PathWalker&) = delete;
 
   // Window thread.
-  void Queue(TextArray dropPaths);
+  void Queue(PathArray dropPaths);
 
  private:
   void WalkDrops();  // the walker thread
-  void WalkDrop(const TextArray& dropPaths);
+  void WalkDrop(const PathArray& dropPaths);
   void Post(WalkedBatch* batch);
 
   Receiver receive_;
   std::mutex lock_;
   std::condition_variable queued_;
-  std::deque<TextArray> drops_;  // guarded by lock_
+  std::deque<PathArray> drops_;  // guarded by lock_
 };

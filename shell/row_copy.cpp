@@ -30,12 +30,16 @@ Text DigestOfRow(std::int32_t row) {
 
 // Column 1 shows only the file name while verifying; the row's number
 // (column 0) leads to the full path.
-Text PathOfRow(std::int32_t row) {
-  return filePaths.At(ToInt(ListGetCellText(超级列表框, row, kColumnNumber)));
+std::int32_t PositionOfRow(std::int32_t row) {
+  return ToInt(ListGetCellText(超级列表框, row, kColumnNumber));
 }
 
 void Copy(const Text& text) {
   if (!text.IsEmpty()) PutTextOnClipboard(mainWindow, text);
+}
+
+void Copy(const std::wstring& text) {
+  if (!text.empty()) PutTextOnClipboard(mainWindow, text);
 }
 
 // The keyboard's menu key sends (-1, -1): the menu then opens on the row.
@@ -64,7 +68,8 @@ void ShowRowMenu(POINT screenPoint) {
               texts::kCopyDigest);
   AppendMenuA(menu, MF_STRING, kCopyPathCommand, texts::kCopyPath);
   // A dropped list is hashed as a file; verifying it is offered here.
-  const Text path = PathOfRow(row);
+  const std::int32_t position = PositionOfRow(row);
+  const Text path = filePaths.At(position);
   if (IsDigestListPath(path)) AppendMenuA(menu, MF_STRING, kVerifyListCommand, texts::kVerifyThisList);
   // A failed row says why, as the system words it; the item does nothing.
   const Text reason = ShownRowReason(row);
@@ -78,7 +83,7 @@ void ShowRowMenu(POINT screenPoint) {
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, mainWindow, nullptr));
   DestroyMenu(menu);
   if (command == kCopyDigestCommand) Copy(digest);
-  if (command == kCopyPathCommand) Copy(path);
+  if (command == kCopyPathCommand) Copy(filePaths.WideAt(position));
   if (command == kVerifyListCommand) EnterVerificationMode(path);
   if (command == kCheckAgainCommand) CheckProblemsAgain();
   if (command == kCopySummaryCommand) CopyProblemSummary();

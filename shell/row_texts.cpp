@@ -6,6 +6,7 @@
 #include "runs/pooled_run.h"
 #include "services/text_ops.h"
 #include "services/files.h"
+#include "services/wide_paths.h"
 #include "shell/digest_list.h"
 
 bool IsListedRow(const RowSnapshot& row) {
@@ -30,13 +31,25 @@ Text DigestText(const RowSnapshot& row) {
   return HasStarted(row) ? Text(texts::kComputing) : Text();
 }
 
+// Column 4 shows the bar until a verdict or a listed file's failure
+// takes its place.
+bool ShowsBar(const RowSnapshot& row) {
+  if (row.verdict != RowVerdict::kNone) return false;
+  if (row.phase == RowPhase::kFailed && IsListedRow(row)) return false;
+  return row.progressShown;
+}
+
+double BarPercent(const RowSnapshot& row) { return RoundTo(PercentOf(row.done, row.size), 0); }
+
 Text ProgressText(const RowSnapshot& row) {
   if (row.verdict == RowVerdict::kPassed) return texts::kVerified;
   if (row.verdict == RowVerdict::kMismatch) return texts::kMismatch;
-  if (row.phase == RowPhase::kFailed && IsListedRow(row))
+  if (row.phase == RowPhase::kFailed && IsListedRow(row)) {
+    if (filePaths.IsRefusedAt(row.position)) return texts::kNotOpened;
     return row.stopped ? texts::kStopped : texts::kUnreadable;
-  if (!row.progressShown) return Text();
-  return ConcatTexts({ToText(RoundTo(PercentOf(row.done, row.size), 0)), "%"});
+  }
+  if (!ShowsBar(row)) return Text();
+  return ConcatTexts({ToText(BarPercent(row)), "%"});
 }
 
 }  // namespace
@@ -76,4 +89,36 @@ Text FailureReason(const RowSnapshot& row) {
 bool HasPassed(const RowSnapshot& row) {
   if (row.phase != RowPhase::kDone) return false;
   return !IsListedRow(row) || row.verdict == RowVerdict::kPassed;
+}
+
+bool RowCellBar(const RowSnapshot& row, std::int32_t column, double* percent) {
+  if (column != kColumnProgress || !ShowsBar(row)) return false;
+  *percent = BarPercent(row);
+  return true;
+}
+
+namespace {
+
+// `path` relative to `folder` when inside it, "\\" for "/"; else whole.
+std::wstring WideNameInFolder(const std::wstring& path, const std::wstring& folder) {
+  const bool inside = !folder.empty() && path.size() > folder.size() &&
+                      path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\';
+  std::wstring name = inside ? path.substr(folder.size() + 1) : path;
+  for (wchar_t& c : name)
+    if (c == L'/') c = L'\\';
+  return name;
+}
+
+std::wstring WideFileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::wstring RowCellWideText(const RowSnapshot& row, std::int32_t column, const std::wstring& path) {
+  if (column != kColumnPath) return WideOf(RowCellText(row, column, Text()));
+  if (!verificationMode) return path;
+  if (!IsListedRow(row)) return WideFileNameOf(path);
+  return WideNameInFolder(path, WideOf(verifiedListFolder));
 }

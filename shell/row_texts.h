@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "runs/run_rows.h"
 #include "services/text.h"
@@ -11,6 +12,12 @@
 // size " ->> " done / the failure text, 3 the computing text, the digest or
 // nothing once failed, 4 "n%" or the verdict (a failed listed file's too). `path` is the row's entry of filePaths.
 Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path);
+// Whether the row's cell is drawn as a bar, and its value: only column 4
+// while it shows "n%", whatever any cell's text says.
+bool RowCellBar(const RowSnapshot& row, std::int32_t column, double* percent);
+// The same cell in UTF-16, the path column from the row's wide path
+// (`path`), so a name the code page lacks shows exactly.
+std::wstring RowCellWideText(const RowSnapshot& row, std::int32_t column, const std::wstring& path);
 
 // A row of the verified list, not a file dropped since.
 bool IsListedRow(const RowSnapshot& row);

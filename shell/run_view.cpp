@@ -168,6 +168,17 @@ void SortShownRows(std::int32_t column) {
   InvalidateRect(超级列表框, nullptr, FALSE);
 }
 
+std::wstring ShownCellWideText(std::int32_t view, std::int32_t column) {
+  if (!IsShownView(view)) return std::wstring();
+  const RowSnapshot snapshot = shownRows->Read(RowAt(view));
+  const std::wstring path = column == kColumnPath ? filePaths.WideAt(snapshot.position) : std::wstring();
+  return RowCellWideText(snapshot, column, path);
+}
+
+bool ShownCellBar(std::int32_t view, std::int32_t column, double* percent) {
+  return IsShownView(view) && RowCellBar(shownRows->Read(RowAt(view)), column, percent);
+}
+
 void RedrawRowsInView(const std::vector<std::int32_t>& changed) {
   const std::int32_t top = ListTopRow(超级列表框);
   const std::int32_t bottom = top + ListRowsPerPage(超级列表框);  // one partly shown row more

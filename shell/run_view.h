@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "runs/run_rows.h"
@@ -33,6 +34,10 @@ RunRows* ShownRunRows();
 // run's row is found through that order.
 // The cell's text as the list shows it; empty outside the rows shown.
 Text ShownCellText(std::int32_t view, std::int32_t column);
+// The same in UTF-16, exact for any name.
+std::wstring ShownCellWideText(std::int32_t view, std::int32_t column);
+// Whether the cell is drawn as a bar, and its value; no bar outside the rows shown.
+bool ShownCellBar(std::int32_t view, std::int32_t column, double* percent);
 // True for the cells of a problem row drawn in the problem colour.
 bool ShownCellIsProblem(std::int32_t view, std::int32_t column);
 bool ShownRowIsProblem(std::int32_t view);

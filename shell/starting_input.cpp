@@ -31,8 +31,10 @@ bool IsDigestListPath(const Text& path) {
 void TakeStartingInput() {
   if (commandLinePaths.empty()) {
     EnterVerificationModeIfListed();
-  } else if (commandLinePaths.size() == 1 && IsDigestListPath(commandLinePaths.front())) {
-    EnterVerificationMode(commandLinePaths.front());
+  } else if (commandLinePaths.size() == 1 && IsDigestListPath(AnsiPathOf(commandLinePaths.front()))) {
+    // The list itself is read by its ANSI (or short) name; the files it
+    // names are opened by their own wide paths.
+    EnterVerificationMode(AnsiPathOf(commandLinePaths.front()));
   } else {
     AcceptPaths(commandLinePaths);
   }

@@ -45,6 +45,8 @@ void InstallCellDrawing() {
   cellProblemSource = ShownCellIsProblem;
   rowTipSource = ShownRowReason;
   columnClickHandler = SortShownRows;
+  cellBarSource = ShownCellBar;
+  cellWideTextSource = ShownCellWideText;
   drawnList = WindowHandleOf(超级列表框);
   previousWindowProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,

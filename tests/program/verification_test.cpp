@@ -205,17 +205,19 @@ TEST(CommandLineTest, ADigestListAloneIsVerifiedAgainstItsOwnFolder) {
   const std::string folder = data.Join("with space \x81\x5C\xD5\xFD\xD4\xDA");
   CreateDirectoryA(folder.c_str(), nullptr);
   CreateDirectoryA((folder + "\\sub").c_str(), nullptr);
-  WriteTestFile(folder + "\\good.bin", 3000, 1);
+  // 中文.bin: md5sum writes its name in UTF-8, without a byte order mark.
+  const std::string good = "\xD6\xD0\xCE\xC4.bin";
+  WriteTestFile(folder + "\\" + good, 3000, 1);
   WriteTestFile(folder + "\\bad.bin", 2000, 9);
   WriteTestFile(folder + "\\missing.bin", 500, 4);
   WriteTestFile(folder + "\\sub\\inner.bin", 1000, 3);
   // The .md5 is md5sum's own, written before bad.bin changed and missing.bin went.
   std::string md5sumList;
-  ASSERT_EQ(RunHostMd5sum(folder, "good.bin bad.bin missing.bin sub/inner.bin", &md5sumList), 0)
+  ASSERT_EQ(RunHostMd5sum(folder, good + " bad.bin missing.bin sub/inner.bin", &md5sumList), 0)
       << md5sumList;
   WriteTestFile(folder + "\\bad.bin", 2000, 2);
   DeleteFileA((folder + "\\missing.bin").c_str());
-  const std::string list = "good.bin=" + ReferenceMd5OfFile(folder + "\\good.bin") + "\r\n" +
+  const std::string list = good + "=" + ReferenceMd5OfFile(folder + "\\" + good) + "\r\n" +
                            "bad.bin=" + ReferenceMd5("other") + "\r\n" +
                            "missing.bin=" + ReferenceMd5("gone") + "\r\n" +
                            "sub\\inner.bin=" + ReferenceMd5OfFile(folder + "\\sub\\inner.bin") + "\r\n";
@@ -232,7 +234,7 @@ TEST(CommandLineTest, ADigestListAloneIsVerifiedAgainstItsOwnFolder) {
     }, kVerdictTimeoutMs));
     const auto rows = program.Rows();
     // As the list names them, "\\" for md5sum's "/".
-    const std::vector<std::string> names = {"good.bin", "bad.bin", "missing.bin", "sub\\inner.bin"};
+    const std::vector<std::string> names = {good, "bad.bin", "missing.bin", "sub\\inner.bin"};
     for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i][1], names[i]);
     EXPECT_EQ(rows[0][4], texts::kVerified);
     EXPECT_EQ(rows[1][4], texts::kMismatch);

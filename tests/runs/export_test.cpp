@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
+#include "services/list_control.h"
 #include "services/texts.h"
+#include "services/wide_paths.h"
 #include "shell/main_window.h"
 #include "tests/support/dialog_user.h"
 #include "shell/export.h"
@@ -156,6 +159,90 @@ TEST(ExportTest, ExportedTreeVerifiesFromItsRootInBothTypes) {
   }, kRunTimeoutMs));
   program.RequestClose();
   EXPECT_EQ(program.WaitForExit(30000), 0);
+}
+
+// Korean, an emoji and Latin letters have no GBK form; the last file lies
+// past MAX_PATH. Each is listed, hashed, shown, exported and verified by
+// its exact name, and md5sum on the host accepts the exported list.
+TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
+  StartProgramWindow();
+  ResetRuns();
+  TempFolder folder;
+  const std::string root = folder.Join("tree");
+  CreateDirectoryA(root.c_str(), nullptr);
+  const std::wstring wideRoot = WideOf(Text(root.c_str()));
+  const std::wstring deep = L"sub\\" + std::wstring(150, L'd');
+  CreateDirectoryW((wideRoot + L"\\sub").c_str(), nullptr);
+  CreateDirectoryW((L"\\\\?\\" + wideRoot + L"\\" + deep).c_str(), nullptr);
+  const std::vector<std::wstring> names = {L"\uD55C\uAD6D\uC5B4.bin", L"\U0001F600.bin",
+                                           L"\u00F1\u00F6.bin", deep + L"\\" + std::wstring(140, L'f') + L".bin"};
+  std::map<std::wstring, std::string> digests;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string content(1000 + i, static_cast<char>('a' + i));
+    HANDLE file = CreateFileW((L"\\\\?\\" + wideRoot + L"\\" + names[i]).c_str(), GENERIC_WRITE, 0,
+                              nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << i;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+    digests[names[i]] = ReferenceMd5(content);
+  }
+  ASSERT_GT(wideRoot.size() + names[3].size(), 260u);
+  ASSERT_TRUE(DropPaths({root}));
+  ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
+  ASSERT_EQ(ListItemCount(超级列表框), 4);
+  std::wstring ini, md5;
+  for (std::int32_t row = 0; row < 4; ++row) {
+    const std::wstring path = ListGetCellWideText(超级列表框, row, 1);  // exact, no short name
+    ASSERT_EQ(path.rfind(wideRoot + L"\\", 0), 0u);
+    const std::wstring name = path.substr(wideRoot.size() + 1);
+    ASSERT_EQ(digests.count(name), 1u) << row;
+    EXPECT_EQ(ListGetCellText(超级列表框, row, 3).Bytes(), digests[name]) << row;
+    const std::wstring digest = WideOf(Text(digests[name].c_str()));
+    ini += name + L"=" + digest + L"\r\n";
+    std::wstring slashed = name;
+    for (wchar_t& c : slashed) c = c == L'\\' ? L'/' : c;
+    md5 += WideOf(Text(Lower(digests[name]).c_str())) + L" *" + slashed + L"\r\n";
+  }
+  {
+    DialogUser user(root + "\\md5.ini", /*confirm=*/true);
+    ClickButton(按钮1);
+  }
+  // Some name has no GBK form: UTF-8 behind a byte order mark.
+  EXPECT_EQ(ReadFileBytes(root + "\\md5.ini"), "\xEF\xBB\xBF" + Utf8Of(ini));
+  {
+    DialogUser user(root + "\\list", /*confirm=*/true, kExportMd5sum);
+    ClickButton(按钮1);
+  }
+  EXPECT_EQ(ReadFileBytes(root + "\\list.md5"), Utf8Of(md5));
+  std::string lf;
+  for (const char c : ReadFileBytes(root + "\\list.md5"))
+    if (c != '\r') lf += c;
+  WriteTextFile(root + "\\lf.md5", lf);
+  std::string report;
+  EXPECT_EQ(RunHostMd5sum(root, "-c lf.md5", &report), 0) << report;
+  DeleteFileA((root + "\\lf.md5").c_str());
+
+  // The real program verifies both: md5.ini beside it, the .md5 given on
+  // its command line.
+  TempFolder elsewhere;
+  for (const std::string& list : {std::string(), root + "\\list.md5"}) {
+    SCOPED_TRACE(list);
+    RemoteProgram program(list.empty() ? root : elsewhere.Path(),
+                          list.empty() ? std::vector<std::string>{} : std::vector<std::string>{list});
+    ASSERT_TRUE(program.Started());
+    EXPECT_TRUE(program.WaitFor([&] {
+      const auto rows = program.Rows();
+      if (rows.size() != names.size()) return false;
+      for (const auto& cells : rows)
+        if (cells[4] != texts::kVerified) return false;
+      return true;
+    }, kRunTimeoutMs));
+    for (int row = 0; row < program.RowCount(); ++row)
+      EXPECT_EQ(digests.count(program.WideCell(row, 1)), 1u) << row;  // the name as listed
+    program.RequestClose();
+    EXPECT_EQ(program.WaitForExit(30000), 0);
+  }
 }
 
 }  // namespace

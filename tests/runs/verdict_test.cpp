@@ -84,6 +84,17 @@ TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
   EXPECT_EQ(ReadRows()[6].cell[4], texts::kUnreadable);
   verificationMode = false;
   EXPECT_EQ(cells[7].cell[4], "100%");
+  // Bars come from the rows' state: the "99%" cell is one, a verdict and a
+  // path ending in "%" are not.
+  double percent = -1;
+  EXPECT_TRUE(ShownCellBar(2, kColumnProgress, &percent));
+  EXPECT_EQ(percent, 99.0);
+  EXPECT_FALSE(ShownCellBar(3, kColumnProgress, &percent));
+  for (std::int32_t i = 1; i <= 8; ++i) filePaths.Append(i == 3 ? "50%" : "x");
+  verificationMode = true;
+  EXPECT_EQ(ReadRows()[2].cell[1], "50%");
+  EXPECT_FALSE(ShownCellBar(2, kColumnPath, &percent));
+  verificationMode = false;
 
   // The unfinished row is judged at the first tick after its digest.
   Finish(*rows, 0, digest);

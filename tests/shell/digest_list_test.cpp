@@ -126,13 +126,75 @@ TEST(DigestListTest, ByteOrderMarkMakesNamesUtf8) {
     for (const std::size_t failed : {1u, 2u})
       EXPECT_NE(entries[failed].path.Bytes().find('?'), std::string::npos) << entries[failed].path.Bytes();
   }
-  // md5.ini's name=digest lines stay byte for byte: the mark stays in the name.
-  const auto ini = Parse(mark + "a=" + kHex + "\r\n");
+  // With the mark, md5.ini's name=digest lines are UTF-8 too.
+  const auto ini = Parse(mark + kUtf8Chinese + "=" + kHex + "\r\n");
   ASSERT_EQ(ini.size(), 1u);
-  EXPECT_EQ(ini[0].path, Text("C:\\run\\" + mark + "a"));
+  EXPECT_EQ(ini[0].path, Text(std::string("C:\\run\\") + kGbkChinese));
   const auto md5 = Parse(mark + kUtf8Chinese + "=" + kHex + "\r\n", DigestListKind::kMd5sum);
   ASSERT_EQ(md5.size(), 1u);
   EXPECT_EQ(md5[0].path, Text(std::string("C:\\run\\") + kGbkChinese));
+}
+
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST(DigestListTest, EncodingsAndLineFormsUsersGet) {
+  const std::string chinese = std::string("C:\\run\\") + kGbkChinese;
+  // UTF-16 with its mark, either order, in any list.
+  for (const bool bigEndian : {false, true}) {
+    const std::u16string list = u"\u4E2D\u6587=0123456789abcdef0123456789ABCDEF\r\n"
+                                u"0123456789abcdef0123456789ABCDEF *\u4E2D/\u6587\r\n";
+    for (const DigestListKind kind : {DigestListKind::kIni, DigestListKind::kMd5sum}) {
+      const auto entries = Parse(Utf16(list, bigEndian), kind);
+      ASSERT_EQ(entries.size(), 2u) << bigEndian;
+      EXPECT_EQ(entries[0].path, Text(chinese));
+      EXPECT_EQ(entries[1].path, Text(std::string("C:\\run\\\xD6\xD0\\\xCE\xC4")));
+    }
+  }
+  // Without a mark: a .md5 list that is all UTF-8 is UTF-8, else ANSI;
+  // md5.ini is always ANSI.
+  const std::string utf8Line = std::string(kHex) + "  " + kUtf8Chinese + "\n";
+  EXPECT_EQ(Parse(utf8Line, DigestListKind::kMd5sum)[0].path, Text(chinese));
+  const std::string gbkLine = std::string(kHex) + "  " + kGbkChinese + "\n";
+  EXPECT_EQ(Parse(utf8Line + gbkLine, DigestListKind::kMd5sum)[1].path, Text(chinese));
+  EXPECT_EQ(Parse(utf8Line)[0].path, Text(std::string("C:\\run\\") + kUtf8Chinese));
+  // Tag lines (md5sum --tag, BSD md5, openssl dgst) and md5sum's escaped
+  // lines, in either kind of list; a mismatching digest is kept as given.
+  const std::string forms = std::string("MD5 (a (1).txt) = ") + kHex + "\n" +
+                            "MD5(sub/b.txt)= " + kHex + "\n" +
+                            "\\" + kHex + "  c\\\\d\\nx\n" +
+                            "\\MD5 (e\\\\f) = 00000000000000000000000000000000\n" +
+                            "\\" + kHex + "  bad\\q\n";  // no such escape
+  for (const DigestListKind kind : {DigestListKind::kIni, DigestListKind::kMd5sum}) {
+    const auto entries = Parse(forms, kind);
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].path, Text("C:\\run\\a (1).txt"));
+    EXPECT_EQ(entries[0].digest, Text(kUpperHex));
+    EXPECT_EQ(entries[1].path, Text("C:\\run\\sub\\b.txt"));
+    EXPECT_EQ(entries[2].path, Text("C:\\run\\c\\d\nx"));
+    EXPECT_EQ(entries[3].path, Text("C:\\run\\e\\f"));
+    EXPECT_EQ(entries[3].digest, Text("00000000000000000000000000000000"));
+  }
+}
+
+TEST(DigestListTest, NamesOfSharesDevicesAndStreamsAreRefusedOthersOpenAsTheyStand) {
+  std::string list;
+  for (const char* name : {"\\\\server\\share\\a", "//server/share/a", "\\\\.\\PhysicalDrive0",
+                           "\\\\?\\C:\\a", "a.txt:secret", "C:\\x\\a:b", "..\\up.txt", "C:\\x\\a",
+                           "sub\\a"})
+    list += std::string(name) + "=" + kHex + "\r\n";
+  const auto entries = Parse(list);
+  ASSERT_EQ(entries.size(), 9u);
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(entries[i].refused, i < 6) << i;
+  EXPECT_EQ(entries[0].path, Text("\\\\server\\share\\a"));  // shown as the list names it
+  EXPECT_EQ(entries[6].path, Text("C:\\run\\..\\up.txt"));
+  EXPECT_EQ(entries[7].path, Text("C:\\x\\a"));
 }
 
 TEST(DigestListTest, Md5sumNamesKeepTwoByteCharactersWhole) {

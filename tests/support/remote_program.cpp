@@ -110,6 +110,24 @@ std::string RemoteProgram::Cell(int row, int column) const {
   return text;
 }
 
+std::wstring RemoteProgram::WideCell(int row, int column) const {
+  if (remoteBlock_ == nullptr) return {};
+  auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remoteBlock_) + sizeof(LVITEMW));
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iSubItem = column;
+  item.pszText = remoteText;
+  item.cchTextMax = kCellCapacity / static_cast<int>(sizeof(wchar_t));
+  SIZE_T moved = 0;
+  WriteProcessMemory(process_.hProcess, remoteBlock_, &item, sizeof item, &moved);
+  const auto length = SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                   reinterpret_cast<LPARAM>(remoteBlock_));
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  if (length > 0)
+    ReadProcessMemory(process_.hProcess, remoteText, text.data(), text.size() * sizeof(wchar_t), &moved);
+  return text;
+}
+
 std::vector<std::vector<std::string>> RemoteProgram::Rows() const {
   std::vector<std::vector<std::string>> rows;
   const int count = RowCount();

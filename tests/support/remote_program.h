@@ -28,6 +28,8 @@ class RemoteProgram {
 
   int RowCount() const;
   std::string Cell(int row, int column) const;
+  // The same cell read as UTF-16 (LVM_GETITEMTEXTW).
+  std::wstring WideCell(int row, int column) const;
   std::vector<std::vector<std::string>> Rows() const;
   bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) const;
   // Longest time the window took to answer WM_NULL while `during` held.

@@ -11,6 +11,7 @@
 #include "render/cell_colors.h"
 #include "render/progress_cells.h"
 #include "services/list_control.h"
+#include "services/text_ops.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
 #include "tests/window/window_test_support.h"
@@ -51,11 +52,25 @@ Text SampleCellText(std::int32_t row, std::int32_t column) {
   return Text(cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
 }
 
+// As the rows decide it: a cell named in `bars` is a bar of its text's number.
+std::vector<std::pair<std::int32_t, std::int32_t>> bars;
+bool SampleCellBar(std::int32_t row, std::int32_t column, double* percent) {
+  for (const auto& bar : bars) {
+    if (bar.first != row || bar.second != column) continue;
+    *percent = ToReal(SampleCellText(row, column));
+    return true;
+  }
+  return false;
+}
+
 class CellDrawing : public testing::Test {
  protected:
   CellDrawing() : window_(Events()) {
     cells.clear();
+    bars.clear();
     cellTextSource = SampleCellText;
+    cellWideTextSource = nullptr;  // the wide texts follow the samples
+    cellBarSource = SampleCellBar;
   }
   static MainWindowEvents Events() {
     MainWindowEvents events;
@@ -64,6 +79,8 @@ class CellDrawing : public testing::Test {
   }
 
   static int AddRow(const char* progress, const char* path = "C:\\file.bin") {
+    if (Text(progress).Bytes().find('%') != std::string::npos)
+      bars.emplace_back(static_cast<std::int32_t>(cells.size()), 4);
     cells.push_back({std::to_string(cells.size() + 1), path, "", "", progress});
     ListSetItemCount(超级列表框, static_cast<std::int32_t>(cells.size()));
     return static_cast<int>(cells.size()) - 1;
@@ -115,15 +132,15 @@ TEST_F(CellDrawing, BarsFillTheTruncatedShareOfTheirInsideAndLeaveTheRestWhite) 
   EXPECT_TRUE(dark) << "the plain text is drawn";
 }
 
-TEST_F(CellDrawing, APercentTextInAnyColumnIsABarOfItsLeadingNumber) {
-  AddRow("", "abc%");  // column 1: a bar of value 0
+TEST_F(CellDrawing, BarsAreTheCellsTheRowsCallBarsNotTextsEndingInPercent) {
+  AddRow("", "50%");  // a file named so: plain text, no frame
   cells[0][2] = "20%";
+  bars.emplace_back(0, 2);
   const Capture shot = List();
   const RowBand band = Band(0);
   const int y = band.top + 2;
-  // Column 1 (20..220): frame at 22, inside all white.
-  EXPECT_EQ(shot.At(22, y + 3), kBlack);
-  for (int x = 23; x < 217; ++x) ASSERT_EQ(shot.At(x, y), kWhite) << "x " << x;
+  // Column 1 (20..220): no frame's top line right of the short text.
+  for (int x = 100; x < 217; ++x) ASSERT_EQ(shot.At(x, band.top + 1), kWhite) << "x " << x;
   // Column 2 (220..370): inside 223..367, 144 * 20 / 100 = 28.8, so 28 filled.
   EXPECT_EQ(shot.At(223 + 27, y), kDone);
   EXPECT_EQ(shot.At(223 + 28, y), kWhite);

@@ -12,13 +12,15 @@
 #include "services/file_drop.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
+#include "services/wide_paths.h"
 #include "tests/support/drop_data.h"
 #include "tests/window/window_test_support.h"
 
 namespace {
 
 std::vector<std::string> drops;
-void Remember(const Text& dropText) { drops.push_back(dropText.Bytes()); }
+// Kept in GBK, as the tests name the paths; every one of them has a GBK form.
+void Remember(const std::wstring& dropText) { drops.push_back(AnsiTextOf(dropText).Bytes()); }
 
 class FileDrop : public testing::Test {
  protected:

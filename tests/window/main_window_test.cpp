@@ -427,6 +427,7 @@ void AddListedRow(const char* path, const char* digest) {
   filePaths.Append(path);
   listedCells.push_back({std::to_string(filePaths.Count()), path, "", digest, ""});
   cellTextSource = ListedCellText;
+  cellWideTextSource = nullptr;  // the wide texts follow the listed ones
   ListSetItemCount(超级列表框, static_cast<std::int32_t>(listedCells.size()));
 }
 
