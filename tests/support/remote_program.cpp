@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
 
 #include "services/texts.h"
 
@@ -106,7 +108,12 @@ std::string RemoteProgram::Cell(int row, int column) const {
   const auto length = SendMessageA(list_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
                                    reinterpret_cast<LPARAM>(remoteBlock_));
   std::string text(static_cast<size_t>(length), '\0');
-  if (length > 0) ReadProcessMemory(process_.hProcess, remoteText, text.data(), text.size(), &moved);
+  // A program that is ending may answer with a length and no longer have
+  // the text: nothing read is no text, not a text of NULs.
+  if (length > 0 && (!ReadProcessMemory(process_.hProcess, remoteText, text.data(), text.size(), &moved) ||
+                     moved != text.size()))
+    return {};
+  text.resize(std::strlen(text.c_str()));
   return text;
 }
 
@@ -123,8 +130,11 @@ std::wstring RemoteProgram::WideCell(int row, int column) const {
   const auto length = SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                                    reinterpret_cast<LPARAM>(remoteBlock_));
   std::wstring text(static_cast<size_t>(length), L'\0');
-  if (length > 0)
-    ReadProcessMemory(process_.hProcess, remoteText, text.data(), text.size() * sizeof(wchar_t), &moved);
+  if (length > 0 && (!ReadProcessMemory(process_.hProcess, remoteText, text.data(),
+                                        text.size() * sizeof(wchar_t), &moved) ||
+                     moved != text.size() * sizeof(wchar_t)))
+    return {};
+  text.resize(std::wcslen(text.c_str()));
   return text;
 }
 
