@@ -31,21 +31,20 @@ bool IsAscii(const Text& text) {
 // ASCII is the same in every ANSI code page, so plain names (most of them)
 // are converted here: two system calls per name made the first sort of
 // 100,000 rows take a third of a second under Wine.
-std::wstring LowerCaseWide(const Text& text) {
+void LowerCaseWide(const Text& text, std::wstring& wide) {
   if (IsAscii(text)) {
-    std::wstring wide(static_cast<std::size_t>(text.Length()), L'\0');
+    wide.resize(static_cast<std::size_t>(text.Length()));
     for (std::size_t i = 0; i < wide.size(); ++i) {
       const char c = text.CStr()[i];
       wide[i] = static_cast<wchar_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
-    return wide;
+    return;
   }
   const int length = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  wide.resize(static_cast<std::size_t>(std::max(length, 0)));
+  if (length <= 0) return;
   MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), wide.data(), length);
   CharLowerBuffW(wide.data(), static_cast<DWORD>(length));
-  return wide;
 }
 
 // A name made so that plain comparison gives Explorer's order as
@@ -55,7 +54,8 @@ std::wstring LowerCaseWide(const Text& text) {
 // those digits: a shorter number sorts first, equal lengths digit by digit.
 // StrCmpLogicalW itself costs a system call per letter under Wine.
 std::wstring CollationKey(const Text& text) {
-  const std::wstring wide = LowerCaseWide(text);
+  static std::wstring wide;  // reused: window thread only
+  LowerCaseWide(text, wide);
   std::wstring key;
   key.reserve(wide.size() + 4);
   for (std::size_t i = 0; i < wide.size();) {
@@ -98,11 +98,16 @@ void CutCommonStart(std::vector<std::wstring>& keys) {
 const std::vector<std::wstring>& PathKeysOf(const RunRows& rows) {
   static PathKeys cached;
   if (cached.generation == rows.Generation() && cached.count == rows.Count()) return cached.keys;
+  std::vector<std::int32_t> positions;
+  positions.reserve(static_cast<std::size_t>(rows.Count()));
+  for (std::int32_t row = 0; row < rows.Count(); ++row) positions.push_back(rows.PositionOf(row));
+  const std::vector<Text> paths = filePaths.AtEach(positions);
   std::vector<std::wstring> keys;
-  keys.reserve(static_cast<std::size_t>(rows.Count()));
-  for (std::int32_t row = 0; row < rows.Count(); ++row) {
-    const RowSnapshot snapshot = rows.Read(row);
-    keys.push_back(CollationKey(RowCellText(snapshot, kColumnPath, filePaths.At(snapshot.position))));
+  keys.reserve(positions.size());
+  for (std::size_t row = 0; row < positions.size(); ++row) {
+    RowSnapshot snapshot;  // the shown name needs only the position
+    snapshot.position = positions[row];
+    keys.push_back(CollationKey(RowCellText(snapshot, kColumnPath, paths[row])));
   }
   CutCommonStart(keys);
   cached = PathKeys{rows.Generation(), rows.Count(), std::move(keys)};
