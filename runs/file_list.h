@@ -9,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <shared_mutex>
+#include <vector>
 
 #include <string>
 
@@ -42,6 +43,17 @@ class FileList {
     std::shared_lock<std::shared_mutex> hold(lock_);
     if (position < 1 || position > Count()) return false;
     return entries_[static_cast<std::size_t>(position - 1)].refused;
+  }
+  // At for each of `positions`, under one lock: many entries at once.
+  std::vector<Text> AtEach(const std::vector<std::int32_t>& positions) const {
+    std::vector<Text> found;
+    found.reserve(positions.size());
+    std::shared_lock<std::shared_mutex> hold(lock_);
+    for (std::int32_t position : positions) {
+      const bool inside = position >= 1 && position <= Count();
+      found.push_back(inside ? entries_[static_cast<std::size_t>(position - 1)] : Text());
+    }
+    return found;
   }
   bool IsEmptyAt(std::int32_t position) const {
     std::shared_lock<std::shared_mutex> hold(lock_);

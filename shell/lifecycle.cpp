@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr std::int32_t kRunDelayMs = 1;
-
 // The new rows are shown at once rather than at the next application.
 void StartPooledRunAndShow() {
   StartPooledRun();
@@ -32,7 +30,7 @@ void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPo
 
 Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}); }
 
-void RequestPooledRun() { CallLater(kRunDelayMs, ClickPooledRunButton); }
+void RequestPooledRun() { CallLater(ClickPooledRunButton); }
 
 namespace {
 

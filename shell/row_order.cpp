@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "runs/file_row.h"
 #include "runs/globals.h"
@@ -19,59 +20,116 @@ std::int32_t ProgressRank(const RowSnapshot& row) {
   return 3;
 }
 
-// The key is made once per row: wide, and lower-case, so that comparing
-// it needs no system call.
-std::wstring WideKey(const Text& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-  if (length > 0) {
-    MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), wide.data(), length);
-    CharLowerBuffW(wide.data(), static_cast<DWORD>(length));
-  }
-  return wide;
-}
-
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// Explorer's order as StrCmpLogicalW gives it for names: runs of digits
-// compare as numbers (file9 before file10), other letters without case.
-// StrCmpLogicalW itself costs a system call per letter under Wine, which
-// made 100,000 names take seconds.
-int CompareLogically(const std::wstring& a, const std::wstring& b) {
-  std::size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    if (IsDigit(a[i]) && IsDigit(b[j])) {
-      while (i < a.size() && a[i] == L'0') ++i;
-      while (j < b.size() && b[j] == L'0') ++j;
-      std::size_t endA = i, endB = j;
-      while (endA < a.size() && IsDigit(a[endA])) ++endA;
-      while (endB < b.size() && IsDigit(b[endB])) ++endB;
-      if (endA - i != endB - j) return endA - i < endB - j ? -1 : 1;
-      for (; i < endA; ++i, ++j)
-        if (a[i] != b[j]) return a[i] < b[j] ? -1 : 1;
+bool IsAscii(const Text& text) {
+  for (std::int32_t i = 0; i < text.Length(); ++i)
+    if (static_cast<unsigned char>(text.CStr()[i]) >= 0x80) return false;
+  return true;
+}
+
+// ASCII is the same in every ANSI code page, so plain names (most of them)
+// are converted here: two system calls per name made the first sort of
+// 100,000 rows take a third of a second under Wine.
+void LowerCaseWide(const Text& text, std::wstring& wide) {
+  if (IsAscii(text)) {
+    wide.resize(static_cast<std::size_t>(text.Length()));
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+      const char c = text.CStr()[i];
+      wide[i] = static_cast<wchar_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return;
+  }
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), nullptr, 0);
+  wide.resize(static_cast<std::size_t>(std::max(length, 0)));
+  if (length <= 0) return;
+  MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), wide.data(), length);
+  CharLowerBuffW(wide.data(), static_cast<DWORD>(length));
+}
+
+// A name made so that plain comparison gives Explorer's order as
+// StrCmpLogicalW gives it for names: letters without case, runs of digits
+// as numbers (file9 before file10). Each run of digits becomes '0' (a digit
+// still, against any other letter), its length without leading zeros, then
+// those digits: a shorter number sorts first, equal lengths digit by digit.
+// StrCmpLogicalW itself costs a system call per letter under Wine.
+std::wstring CollationKey(const Text& text) {
+  static std::wstring wide;  // reused: window thread only
+  LowerCaseWide(text, wide);
+  std::wstring key;
+  key.reserve(wide.size() + 4);
+  for (std::size_t i = 0; i < wide.size();) {
+    if (!IsDigit(wide[i])) {
+      key.push_back(wide[i++]);
       continue;
     }
-    if (a[i] != b[j]) return a[i] < b[j] ? -1 : 1;
-    ++i;
-    ++j;
+    while (i < wide.size() && wide[i] == L'0') ++i;
+    std::size_t end = i;
+    while (end < wide.size() && IsDigit(wide[end])) ++end;
+    key.push_back(L'0');
+    key.push_back(static_cast<wchar_t>(end - i));
+    key.append(wide, i, end - i);
+    i = end;
   }
-  if (i < a.size()) return 1;
-  return j < b.size() ? -1 : 0;
+  return key;
+}
+
+// The path keys of one run, made at its first sort by path: a name stays
+// the same through a run, so later sorts only compare. What every key
+// starts with (the folder, mostly) is cut off, which keeps them small and
+// their comparison short. Window thread only.
+struct PathKeys {
+  std::uint32_t generation = 0;
+  std::int32_t count = -1;
+  std::vector<std::wstring> keys;
+};
+
+void CutCommonStart(std::vector<std::wstring>& keys) {
+  if (keys.empty()) return;
+  std::size_t common = keys.front().size();
+  for (const std::wstring& key : keys) {
+    std::size_t same = 0;
+    while (same < common && same < key.size() && key[same] == keys.front()[same]) ++same;
+    common = same;
+  }
+  for (std::wstring& key : keys) key.erase(0, common);
+}
+
+const std::vector<std::wstring>& PathKeysOf(const RunRows& rows) {
+  static PathKeys cached;
+  if (cached.generation == rows.Generation() && cached.count == rows.Count()) return cached.keys;
+  std::vector<std::int32_t> positions;
+  positions.reserve(static_cast<std::size_t>(rows.Count()));
+  for (std::int32_t row = 0; row < rows.Count(); ++row) positions.push_back(rows.PositionOf(row));
+  const std::vector<Text> paths = filePaths.AtEach(positions);
+  std::vector<std::wstring> keys;
+  keys.reserve(positions.size());
+  for (std::size_t row = 0; row < positions.size(); ++row) {
+    RowSnapshot snapshot;  // the shown name needs only the position
+    snapshot.position = positions[row];
+    keys.push_back(CollationKey(RowCellText(snapshot, kColumnPath, paths[row])));
+  }
+  CutCommonStart(keys);
+  cached = PathKeys{rows.Generation(), rows.Count(), std::move(keys)};
+  return cached.keys;
 }
 
 struct SortKey {
   std::int32_t row = 0;
   std::int32_t position = 0;
   std::int64_t number = 0;  // size or rank
-  std::wstring text;        // name
+  const std::wstring* text = nullptr;  // name, as its path key
   std::string digest;       // 32 upper-case digits, or nothing
 };
 
 SortKey KeyOf(const RunRows& rows, std::int32_t row, std::int32_t column) {
-  if (column == kColumnNumber) return SortKey{row, rows.PositionOf(row), 0, {}, {}};
+  if (column == kColumnNumber) return SortKey{row, rows.PositionOf(row), 0, nullptr, {}};
+  if (column == kColumnPath) {
+    const auto& keys = PathKeysOf(rows);
+    return SortKey{row, rows.PositionOf(row), 0, &keys[static_cast<std::size_t>(row)], {}};
+  }
   const RowSnapshot snapshot = rows.Read(row);
-  SortKey key{row, snapshot.position, 0, {}, {}};
-  if (column == kColumnPath) key.text = WideKey(RowCellText(snapshot, kColumnPath, filePaths.At(snapshot.position)));
+  SortKey key{row, snapshot.position, 0, nullptr, {}};
   if (column == kColumnDigest) key.digest = snapshot.digest.Bytes();
   if (column == kColumnSize) key.number = snapshot.phase == RowPhase::kFailed ? -1 : snapshot.size;
   if (column == kColumnProgress) key.number = ProgressRank(snapshot);
@@ -80,7 +138,7 @@ SortKey KeyOf(const RunRows& rows, std::int32_t row, std::int32_t column) {
 
 // Negative, zero or positive as a sorts before, with or after b.
 int Compare(const SortKey& a, const SortKey& b, std::int32_t column) {
-  if (column == kColumnPath) return CompareLogically(a.text, b.text);
+  if (column == kColumnPath) return a.text->compare(*b.text);
   if (column == kColumnDigest) return a.digest.compare(b.digest);
   if (a.number != b.number) return a.number < b.number ? -1 : 1;
   return 0;
