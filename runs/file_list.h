@@ -51,7 +51,7 @@ class FileList {
     std::shared_lock<std::shared_mutex> hold(lock_);
     for (std::int32_t position : positions) {
       const bool inside = position >= 1 && position <= Count();
-      found.push_back(inside ? entries_[static_cast<std::size_t>(position - 1)] : Text());
+      found.push_back(inside ? entries_[static_cast<std::size_t>(position - 1)].text : Text());
     }
     return found;
   }
