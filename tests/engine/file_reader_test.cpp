@@ -133,12 +133,7 @@ TEST(FileReader, BufferHoldsExactlyTheBytesRead) {
 TEST(FileReader, CountZeroRefusesARestOfTwoGibOrMore) {
   TempFolder folder;
   const std::string path = folder.Join("sparse.bin");
-  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  LARGE_INTEGER size{};
-  size.QuadPart = 0x80000000LL + 4096;  // sparse: takes no disk space
-  ASSERT_TRUE(SetFilePointerEx(writer, size, nullptr, FILE_BEGIN));
-  ASSERT_TRUE(SetEndOfFile(writer));
-  CloseHandle(writer);
+  ASSERT_TRUE(WriteSparseFile(path, 0x80000000LL + 4096));
 
   FileReader reader;
   HANDLE file = reader.Open(Text(path.c_str()));

@@ -12,17 +12,6 @@ namespace {
 constexpr std::int32_t kManyWorkers = 128;
 constexpr DWORD kRunTimeoutMs = 300000;
 
-// A hole of `size` bytes: nothing to write, zeros to read.
-void MakeSparseFile(const std::string& path, std::int64_t size) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  LARGE_INTEGER end{};
-  end.QuadPart = size;
-  SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-  SetEndOfFile(file);
-  CloseHandle(file);
-}
-
 bool AllRowsEnded(const RunRows& rows) {
   for (std::int32_t row = 0; row < rows.Count(); ++row) {
     const RowPhase phase = rows.Read(row).phase;
@@ -39,7 +28,7 @@ TEST(ChunkMemory, OneHundredTwentyEightWorkersStayWithinTheBudgetAndEveryFilePas
   const std::int64_t size = kChunkSize + 4096;  // two chunks: each worker wants two buffers
   for (int i = 0; i < kFiles; ++i) {
     const std::string path = folder.Join(std::string("two-chunks").append(std::to_string(i)));
-    MakeSparseFile(path, size);
+    ASSERT_TRUE(WriteSparseFile(path, size));
     filePaths.Append(Text(path.c_str()));
   }
   const std::string reference = ReferenceMd5OfFile(folder.Join("two-chunks0"));

@@ -114,6 +114,16 @@ void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t see
   CloseHandle(file);
 }
 
+bool WriteSparseFile(const std::string& path, std::int64_t size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER end{};
+  end.QuadPart = size;
+  const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  return sized;
+}
+
 void WriteTextFile(const std::string& path, const std::string& bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
@@ -158,13 +168,13 @@ bool FileFingerprint::operator==(const FileFingerprint& other) const {
          digest == other.digest;
 }
 
-FileFingerprint FingerprintOf(const std::string& path) {
+FileFingerprint FingerprintOf(const std::string& path, bool withDigest) {
   FileFingerprint print;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return print;
   print.size = (std::int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   print.lastWrite = data.ftLastWriteTime;
-  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) print.digest = ReferenceMd5OfFile(path);
+  if (withDigest && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) print.digest = ReferenceMd5OfFile(path);
   return print;
 }
 

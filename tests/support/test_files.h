@@ -26,6 +26,8 @@ class TempFolder {
 // Writes `size` bytes of a pattern that depends on `seed` (0 = all "a").
 void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed = 1);
 void WriteTextFile(const std::string& path, const std::string& bytes);
+// A hole of `size` bytes: nothing to write, zeros to read.
+bool WriteSparseFile(const std::string& path, std::int64_t size);
 std::string ReadFileBytes(const std::string& path);
 // Upper-case MD5 of a file's bytes, by the tests' own reference.
 std::string ReferenceMd5OfFile(const std::string& path);
@@ -37,7 +39,8 @@ struct FileFingerprint {
   std::string digest;
   bool operator==(const FileFingerprint& other) const;
 };
-FileFingerprint FingerprintOf(const std::string& path);
+// Without `withDigest`, size and write time only (for files too large to read).
+FileFingerprint FingerprintOf(const std::string& path, bool withDigest = true);
 // Runs a Unix program (absolute path) under Wine with the Unix forms of the
 // Windows paths among the arguments (options, starting with "-", stay as
 // they are), and waits for it; true when it ran to its end (Wine does not
