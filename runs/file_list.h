@@ -44,14 +44,14 @@ class FileList {
     if (position < 1 || position > Count()) return false;
     return entries_[static_cast<std::size_t>(position - 1)].refused;
   }
-  // At for each of `positions`, under one lock: many entries at once.
-  std::vector<Text> AtEach(const std::vector<std::int32_t>& positions) const {
-    std::vector<Text> found;
+  // WideAt for each of `positions`, under one lock: many entries at once.
+  std::vector<std::wstring> WideAtEach(const std::vector<std::int32_t>& positions) const {
+    std::vector<std::wstring> found;
     found.reserve(positions.size());
     std::shared_lock<std::shared_mutex> hold(lock_);
     for (std::int32_t position : positions) {
       const bool inside = position >= 1 && position <= Count();
-      found.push_back(inside ? entries_[static_cast<std::size_t>(position - 1)].text : Text());
+      found.push_back(inside ? entries_[static_cast<std::size_t>(position - 1)].wide : std::wstring());
     }
     return found;
   }

@@ -1,14 +1,14 @@
 #include "runs/globals.h"
 
 bool verificationMode = false;
-Text verifiedListFolder;
+std::wstring verifiedListFolder;
 PathArray commandLinePaths;
 
 void CreateGlobals() {
   filePaths.Clear();
   expectedDigests.Clear();
   verificationMode = false;
-  verifiedListFolder = Text();
+  verifiedListFolder.clear();
   commandLinePaths.clear();
   workerPool = new CompletionPortPool();  // idle: every field zero
 }

@@ -8,7 +8,7 @@
 // expectedDigests. Window thread; decided once, at start-up.
 extern bool verificationMode;
 // The folder of the list being verified: column 1 names its files from it.
-extern Text verifiedListFolder;
+extern std::wstring verifiedListFolder;
 // The paths given on the command line, taken at entry (full paths).
 extern PathArray commandLinePaths;
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "services/text.h"
 
@@ -11,7 +12,8 @@ struct FileDialogComponent {
   enum Type : std::int32_t { kOpen = 0, kSave = 1 };
   std::int32_t type = kSave;
   Text defaultExtension;
-  Text fileName;
+  Text fileName;  // ANSI: "?" for characters the code page lacks
+  std::wstring chosenPath;  // the same name, exact
   Text filter;  // description|pattern|description|pattern
   std::int32_t filterIndex = 0;  // the type shown first, from 0
   Text initialDirectory;
@@ -21,5 +23,6 @@ struct FileDialogComponent {
 
 void SetDialogFileName(FileDialogComponent& dialog, const Text& fileName);
 Text GetDialogFileName(const FileDialogComponent& dialog);
+std::wstring GetDialogWideFileName(const FileDialogComponent& dialog);
 // Modal; when confirmed, true with the chosen path and type stored.
 bool RunFileDialog(FileDialogComponent& dialog, HWND owner = nullptr);

@@ -10,7 +10,8 @@
 namespace {
 
 // Long paths reach 32,767 UTF-16 units; in GBK that is at most twice the bytes.
-constexpr std::size_t kLongestPathBytes = 2 * 32768;
+constexpr std::size_t kLongestPathUnits = 32768;
+constexpr std::size_t kLongestPathBytes = 2 * kLongestPathUnits;
 
 // Owns a file handle; Close() reports whether closing succeeded.
 class FileHandle {
@@ -33,16 +34,16 @@ class FileHandle {
   HANDLE handle_;
 };
 
-HANDLE OpenForReading(const Text& path) {
+HANDLE OpenForReading(const std::wstring& path) {
   // Others may read too, but not write while the whole file is taken.
-  return CreateFileW(OpenablePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  return CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HANDLE CreateForWriting(const Text& path) {
+HANDLE CreateForWriting(const std::wstring& path) {
   // Windows refuses to replace a read-only file; Wine run as root does
   // not, and would truncate it. Refuse it here the same way.
-  const std::wstring wide = OpenablePath(path);
+  const std::wstring wide = LongPathForm(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
     return INVALID_HANDLE_VALUE;
@@ -57,10 +58,10 @@ bool WriteAll(HANDLE file, const ByteBuffer& buffer) {
 }
 
 // A name beside the target that nothing else uses, created empty.
-HANDLE CreateUnusedSibling(const Text& path, std::wstring* name) {
+HANDLE CreateUnusedSibling(const std::wstring& path, std::wstring* name) {
   constexpr int kTries = 100;
   for (int attempt = 0; attempt < kTries; ++attempt) {
-    *name = OpenablePath(path) + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+    *name = LongPathForm(path) + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(attempt) + L".tmp";
     const HANDLE file = CreateFileW(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -82,8 +83,8 @@ DWORD WriteAndFlush(HANDLE file, const ByteBuffer& bytes) {
 }
 
 // Windows refuses to replace a read-only file; Wine run as root does not.
-DWORD TargetRefusal(const Text& path) {
-  const DWORD attributes = GetFileAttributesW(OpenablePath(path).c_str());
+DWORD TargetRefusal(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
   if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
     return ERROR_ACCESS_DENIED;
@@ -105,16 +106,20 @@ std::string ModuleFileName() {
 
 }  // namespace
 
-bool FileExists(const Text& path) {
+bool FileExists(const Text& path) { return FileExists(WideOf(path)); }
+
+bool FileExists(const std::wstring& path) {
   WIN32_FIND_DATAW found;
-  const HANDLE search = FindFirstFileW(OpenablePath(path).c_str(), &found);
+  const HANDLE search = FindFirstFileW(LongPathForm(path).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
 }
 
-ByteBuffer ReadWholeFile(const Text& path) {
-  if (path.IsEmpty()) return ByteBuffer();
+ByteBuffer ReadWholeFile(const Text& path) { return ReadWholeFile(WideOf(path)); }
+
+ByteBuffer ReadWholeFile(const std::wstring& path) {
+  if (path.empty()) return ByteBuffer();
   FileHandle file(OpenForReading(path));
   LARGE_INTEGER size;
   if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size)) return ByteBuffer();
@@ -129,14 +134,16 @@ ByteBuffer ReadWholeFile(const Text& path) {
   return contents;
 }
 
-unsigned long ReadError(const Text& path) {
+unsigned long ReadError(const Text& path) { return ReadError(WideOf(path)); }
+
+unsigned long ReadError(const std::wstring& path) {
   FileHandle file(OpenForReading(path));
   return file.IsValid() ? 0 : GetLastError();
 }
 
 bool WriteWholeFile(const Text& path, std::initializer_list<const ByteBuffer*> buffers) {
   if (path.IsEmpty()) return false;
-  FileHandle file(CreateForWriting(path));
+  FileHandle file(CreateForWriting(WideOf(path)));
   if (!file.IsValid()) return false;
   for (const ByteBuffer* buffer : buffers) {
     if (buffer == nullptr || buffer->IsEmpty()) continue;
@@ -150,7 +157,11 @@ bool WriteWholeFile(const Text& path, const ByteBuffer& buffer) {
 }
 
 unsigned long ReplaceWholeFile(const Text& path, const ByteBuffer& bytes) {
-  if (path.IsEmpty()) return ERROR_INVALID_NAME;
+  return ReplaceWholeFile(WideOf(path), bytes);
+}
+
+unsigned long ReplaceWholeFile(const std::wstring& path, const ByteBuffer& bytes) {
+  if (path.empty()) return ERROR_INVALID_NAME;
   if (const DWORD refusal = TargetRefusal(path)) return refusal;
   std::wstring sibling;
   FileHandle file(CreateUnusedSibling(path, &sibling));
@@ -158,7 +169,7 @@ unsigned long ReplaceWholeFile(const Text& path, const ByteBuffer& bytes) {
   DWORD error = WriteAndFlush(file.Get(), bytes);
   if (!file.Close() && error == ERROR_SUCCESS) error = LastError();
   if (error == ERROR_SUCCESS &&
-      !MoveFileExW(sibling.c_str(), OpenablePath(path).c_str(),
+      !MoveFileExW(sibling.c_str(), LongPathForm(path).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     error = LastError();
   if (error != ERROR_SUCCESS) DeleteFileW(sibling.c_str());
@@ -191,3 +202,16 @@ Text FullPath(const Text& path) {
 }
 
 Text RunDirectory() { return PathFolder(Text(ModuleFileName())); }
+
+std::wstring WideRunDirectory() {
+  // Grows until the name fits: paths may be longer than MAX_PATH.
+  std::wstring name(MAX_PATH, L'\0');
+  while (name.size() <= kLongestPathUnits) {
+    const DWORD size = static_cast<DWORD>(name.size());
+    const DWORD copied = GetModuleFileNameW(nullptr, name.data(), size);
+    if (copied == 0) return std::wstring();
+    if (copied < size) return WideFolderOf(name.substr(0, copied));
+    name.resize(name.size() * 2);
+  }
+  return std::wstring();
+}

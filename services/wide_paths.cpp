@@ -25,6 +25,13 @@ std::wstring ShortPathOf(const std::wstring& path) {
   return shortPath;
 }
 
+// "\\?\" and device paths ("\\.\") are taken as they stand.
+bool HasLongPathMark(const std::wstring& path) {
+  return path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0;
+}
+
+}  // namespace
+
 std::wstring FullWidePath(const std::wstring& path) {
   const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (length == 0) return path;
@@ -35,12 +42,15 @@ std::wstring FullWidePath(const std::wstring& path) {
   return full;
 }
 
-// "\\?\" and device paths ("\\.\") are taken as they stand.
-bool HasLongPathMark(const std::wstring& path) {
-  return path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0;
+std::wstring WideFolderOf(const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-}  // namespace
+std::wstring WideFileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
 
 std::wstring WideOf(const Text& text) {
   if (text.IsEmpty()) return {};

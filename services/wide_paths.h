@@ -8,6 +8,12 @@
 #include "services/text.h"
 
 std::wstring WideOf(const Text& text);
+// The full form of a path, relative ones taken from the current folder;
+// the path itself when the system gives none.
+std::wstring FullWidePath(const std::wstring& path);
+// Up to, not including, the last backslash (empty without one); after it.
+std::wstring WideFolderOf(const std::wstring& path);
+std::wstring WideFileNameOf(const std::wstring& path);
 // An ANSI path that names the same file: the exact conversion when every
 // character has one in the ANSI code page, else the path's short (8.3)
 // form. Without either, '?' stands for the missing characters; no file name

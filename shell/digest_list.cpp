@@ -363,14 +363,6 @@ bool SameDigest(const Text& shown, const Text& listed) {
   return IsDigestDigits(a) && IsDigestDigits(b) && ToUpper(a) == ToUpper(b);
 }
 
-Text NameInFolder(const Text& path, const Text& folder) {
-  const std::string& bytes = path.Bytes();
-  const std::string& prefix = folder.Bytes();
-  const bool inside = !prefix.empty() && bytes.size() > prefix.size() &&
-                      bytes.compare(0, prefix.size(), prefix) == 0 && bytes[prefix.size()] == '\\';
-  return Text(WithBackslashes(inside ? bytes.substr(prefix.size() + 1) : bytes, false));
-}
-
 bool IsMd5IniName(const Text& fileName) {
   return CompareTexts(ToLower(fileName), Text(texts::kDigestListName)) == 0;
 }

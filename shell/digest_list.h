@@ -61,8 +61,5 @@ bool IsDigestDigits(const Text& text);
 // The same MD5 digest: a number, so letters in either case, spaces and tabs
 // around it ignored; anything but 32 hexadecimal digits matches nothing.
 bool SameDigest(const Text& shown, const Text& listed);
-// `path` as a list in `folder` names it: relative when inside, "\" for
-// "/" (two-byte characters kept whole); any other path whole.
-Text NameInFolder(const Text& path, const Text& folder);
 // A list file named md5.ini, in any case, keeps md5.ini's reading (kIni).
 bool IsMd5IniName(const Text& fileName);

@@ -91,15 +91,20 @@ std::string ListBytes(ExportType type, const ExportedList& list) {
   return "\xEF\xBB\xBF" + Utf8Of(list.lines);
 }
 
-void ShowRowsLeftOut(const Text& target, std::int32_t leftOut) {
-  const Text message = ConcatTexts({texts::kExportLeftOut, ToText(leftOut), "\r\n", target});
-  MessageBoxA(mainWindow, message.CStr(), texts::kWindowCaption, MB_OK | MB_ICONWARNING);
+// Wide, so the target's name shows exactly in any script.
+void ShowMessage(const std::wstring& message, UINT icon) {
+  MessageBoxW(mainWindow, message.c_str(), WideOf(Text(texts::kWindowCaption)).c_str(), MB_OK | icon);
 }
 
-void ShowExportFailure(const Text& target, unsigned long error) {
-  const Text message =
-      ConcatTexts({texts::kExportFailed, "\r\n", target, "\r\n", SystemErrorText(error)});
-  MessageBoxA(mainWindow, message.CStr(), texts::kWindowCaption, MB_OK | MB_ICONERROR);
+void ShowRowsLeftOut(const std::wstring& target, std::int32_t leftOut) {
+  ShowMessage(WideOf(ConcatTexts({texts::kExportLeftOut, ToText(leftOut), "\r\n"})) + target,
+              MB_ICONWARNING);
+}
+
+void ShowExportFailure(const std::wstring& target, unsigned long error) {
+  ShowMessage(WideOf(ConcatTexts({texts::kExportFailed, "\r\n"})) + target + L"\r\n" +
+                  WideOf(SystemErrorText(error)),
+              MB_ICONERROR);
 }
 
 }  // namespace
@@ -114,10 +119,10 @@ void ExportDigests() {
   SetDialogFileName(通用对话框1, texts::kDigestListName);
   通用对话框1.filterIndex = kExportDigestList;
   if (!RunFileDialog(通用对话框1, mainWindow)) return;
-  const Text target = GetDialogFileName(通用对话框1);
+  const std::wstring target = GetDialogWideFileName(通用对话框1);
   const auto type = 通用对话框1.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
   // Written beside the target and moved over it: a failure leaves the old list whole.
-  const ExportedList list = ListedRows(type, WideOf(PathFolder(target)));
+  const ExportedList list = ListedRows(type, WideFolderOf(target));
   const std::string bytes = ListBytes(type, list);
   const unsigned long error =
       ReplaceWholeFile(target, ByteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));

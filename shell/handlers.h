@@ -21,12 +21,12 @@ void ExportDigests();
 // lists its files instead of those listed before, named relative to the
 // list's own folder; then asks for a pooled run. A list that cannot be read
 // or holds no entry changes nothing but 标签1, which says so: false.
-bool LoadDigestList(const Text& listPath);
+bool LoadDigestList(const std::wstring& listPath);
 // Verification of the list at listPath: hides 按钮1 and loads the list;
 // an unusable list leaves the window as it was.
-void EnterVerificationMode(const Text& listPath);
+void EnterVerificationMode(const std::wstring& listPath);
 // A list by its name (a ".md5" ending, or md5.ini), and not a folder.
-bool IsDigestListPath(const Text& path);
+bool IsDigestListPath(const std::wstring& path);
 // Verification mode when md5.ini lies beside the program.
 void EnterVerificationModeIfListed();
 // The command line's paths (commandLinePaths), decided once at start-up: a
@@ -43,7 +43,7 @@ void ShowRowMenu(POINT screenPoint);
 // counts and each problem row's name and reason.
 void SelectNextProblem(bool backwards);
 void CheckProblemsAgain();
-Text ProblemSummary();
+std::wstring ProblemSummary();
 void CopyProblemSummary();
 // Hides the window, stops the run as 停止 does, waits only for the chunks
 // in flight, then ends the process with code 0.
@@ -51,6 +51,6 @@ void CopyProblemSummary();
 // True once the user asked to close: nothing new is started.
 bool IsClosing();
 // md5.ini beside the program.
-Text DigestListPath();
+std::wstring DigestListPath();
 // StartPooledRun once the window thread is back in its message loop.
 void RequestPooledRun();

@@ -28,59 +28,62 @@ void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPo
 
 }  // namespace
 
-Text DigestListPath() { return ConcatTexts({RunDirectory(), "\\", texts::kDigestListName}); }
+std::wstring DigestListPath() {
+  return WideRunDirectory() + L"\\" + WideOf(Text(texts::kDigestListName));
+}
 
 void RequestPooledRun() { CallLater(ClickPooledRunButton); }
 
 namespace {
 
 // 标签1 says which list and why; the window stays as it was.
-void ReportUnusableList(const Text& listPath, const Text& reason) {
-  SetCaption(标签1, ConcatTexts({reason, ": ", listPath}));
+void ReportUnusableList(const std::wstring& listPath, const Text& reason) {
+  SetCaption(标签1, ConcatTexts({reason, ": ", AnsiTextOf(listPath)}));
 }
 
-Text UnreadableReason(const Text& listPath) {
+Text UnreadableReason(const std::wstring& listPath) {
   return ConcatTexts({texts::kListUnreadable, " (", SystemErrorText(ReadError(listPath)), ")"});
 }
 
 // The list's entries; none, with the reason shown, when it cannot be read
 // or holds no entry (an empty file reads as nothing, but opens).
-std::vector<DigestListEntry> ReadUsableList(const Text& listPath) {
+std::vector<DigestListEntry> ReadUsableList(const std::wstring& listPath) {
   const ByteBuffer content = ReadWholeFile(listPath);
   if (content.IsEmpty() && ReadError(listPath) != 0) {
     ReportUnusableList(listPath, UnreadableReason(listPath));
     return {};
   }
-  const DigestListKind kind = IsMd5IniName(FileNameOf(listPath)) ? DigestListKind::kIni
-                                                                 : DigestListKind::kMd5sum;
-  auto entries = ParseDigestList(content, PathFolder(listPath), kind, Utf8ToAnsi);
+  const DigestListKind kind = IsMd5IniName(AnsiTextOf(WideFileNameOf(listPath))) ? DigestListKind::kIni
+                                                                               : DigestListKind::kMd5sum;
+  auto entries = ParseDigestList(content, AnsiTextOf(WideFolderOf(listPath)), kind, Utf8ToAnsi);
   if (entries.empty()) ReportUnusableList(listPath, texts::kListEmpty);
   return entries;
 }
 
-// The file's wide path: a UTF-8 name keeps every character; one that is no
-// UTF-8 keeps the "?" of its ANSI form, so it opens nothing.
-std::wstring WidePathOf(const DigestListEntry& entry, const Text& folder) {
+// The file's wide path, from the list's exact folder: a name in the list's
+// encoding keeps every character; a UTF-8 name that is no UTF-8 keeps the
+// "?" of its ANSI form, so it opens nothing.
+std::wstring WidePathOf(const DigestListEntry& entry, const std::wstring& folder) {
   std::wstring name;
   if (!entry.utf8) {
     name = WideOf(entry.name);
   } else if (!WideFromUtf8(entry.name.Bytes(), &name)) {
     return WideOf(entry.path);
   }
-  return entry.inFolder ? WideOf(folder) + L"\\" + name : name;
+  return entry.inFolder ? folder + L"\\" + name : name;
 }
 
 }  // namespace
 
-bool LoadDigestList(const Text& givenPath) {
-  const Text listPath = FullPath(givenPath);
+bool LoadDigestList(const std::wstring& givenPath) {
+  const std::wstring listPath = FullWidePath(givenPath);
   const auto entries = ReadUsableList(listPath);
   if (entries.empty()) return false;
   // The list replaces whatever was shown; the old run reads nothing more.
   RequestStop();
   filePaths.Clear();
   expectedDigests.Clear();
-  verifiedListFolder = PathFolder(listPath);
+  verifiedListFolder = WideFolderOf(listPath);
   for (const DigestListEntry& entry : entries) {
     filePaths.Append(WidePathOf(entry, verifiedListFolder), entry.refused);
     expectedDigests.Append(entry.digest);
@@ -89,7 +92,7 @@ bool LoadDigestList(const Text& givenPath) {
   return true;
 }
 
-void EnterVerificationMode(const Text& listPath) {
+void EnterVerificationMode(const std::wstring& listPath) {
   if (!LoadDigestList(listPath)) return;  // hashing as before, the reason shown
   verificationMode = true;
   SetVisible(按钮1, false);

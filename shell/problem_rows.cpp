@@ -49,20 +49,20 @@ void CheckProblemsAgain() {
   if (StartPooledRunAgain(*rows, HasPassed)) ApplyRunChanges();
 }
 
-Text ProblemSummary() {
+std::wstring ProblemSummary() {
   RunRows* rows = ShownRunRows();
-  if (rows == nullptr) return Text();
-  std::string summary = CountsText(rows->Counts(), verificationMode, 0).Bytes();
+  if (rows == nullptr) return std::wstring();
+  std::wstring summary = WideOf(CountsText(rows->Counts(), verificationMode, 0));
   for (std::int32_t row = 0; row < rows->Count(); ++row) {
     const RowSnapshot snapshot = rows->Read(row);
     if (!IsProblemRow(snapshot)) continue;
-    const Text name = RowCellText(snapshot, kColumnPath, filePaths.At(snapshot.position));
-    summary += ConcatTexts({"\r\n", name, "\t", ProblemReason(snapshot)}).Bytes();
+    const std::wstring name = RowCellWideText(snapshot, kColumnPath, filePaths.WideAt(snapshot.position));
+    summary += L"\r\n" + name + L"\t" + WideOf(ProblemReason(snapshot));
   }
-  return Text(summary);
+  return summary;
 }
 
 void CopyProblemSummary() {
-  const Text summary = ProblemSummary();
-  if (!summary.IsEmpty()) PutTextOnClipboard(mainWindow, summary);
+  const std::wstring summary = ProblemSummary();
+  if (!summary.empty()) PutTextOnClipboard(mainWindow, summary);
 }

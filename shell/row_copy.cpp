@@ -69,7 +69,7 @@ void ShowRowMenu(POINT screenPoint) {
   AppendMenuA(menu, MF_STRING, kCopyPathCommand, texts::kCopyPath);
   // A dropped list is hashed as a file; verifying it is offered here.
   const std::int32_t position = PositionOfRow(row);
-  const Text path = filePaths.At(position);
+  const std::wstring path = filePaths.WideAt(position);
   if (IsDigestListPath(path)) AppendMenuA(menu, MF_STRING, kVerifyListCommand, texts::kVerifyThisList);
   // A failed row says why, as the system words it; the item does nothing.
   const Text reason = ShownRowReason(row);
@@ -83,7 +83,7 @@ void ShowRowMenu(POINT screenPoint) {
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, mainWindow, nullptr));
   DestroyMenu(menu);
   if (command == kCopyDigestCommand) Copy(digest);
-  if (command == kCopyPathCommand) Copy(filePaths.WideAt(position));
+  if (command == kCopyPathCommand) Copy(path);
   if (command == kVerifyListCommand) EnterVerificationMode(path);
   if (command == kCheckAgainCommand) CheckProblemsAgain();
   if (command == kCopySummaryCommand) CopyProblemSummary();

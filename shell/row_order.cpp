@@ -22,29 +22,15 @@ std::int32_t ProgressRank(const RowSnapshot& row) {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-bool IsAscii(const Text& text) {
-  for (std::int32_t i = 0; i < text.Length(); ++i)
-    if (static_cast<unsigned char>(text.CStr()[i]) >= 0x80) return false;
-  return true;
-}
-
-// ASCII is the same in every ANSI code page, so plain names (most of them)
-// are converted here: two system calls per name made the first sort of
-// 100,000 rows take a third of a second under Wine.
-void LowerCaseWide(const Text& text, std::wstring& wide) {
-  if (IsAscii(text)) {
-    wide.resize(static_cast<std::size_t>(text.Length()));
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-      const char c = text.CStr()[i];
-      wide[i] = static_cast<wchar_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    }
-    return;
+// Plain ASCII names (most of them) are lowered here: a system call per
+// name made the first sort of 100,000 rows much slower under Wine.
+void LowerCaseWide(std::wstring& wide) {
+  bool ascii = true;
+  for (wchar_t& c : wide) {
+    if (c >= 0x80) ascii = false;
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
   }
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), nullptr, 0);
-  wide.resize(static_cast<std::size_t>(std::max(length, 0)));
-  if (length <= 0) return;
-  MultiByteToWideChar(CP_ACP, 0, text.CStr(), text.Length(), wide.data(), length);
-  CharLowerBuffW(wide.data(), static_cast<DWORD>(length));
+  if (!ascii) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
 }
 
 // A name made so that plain comparison gives Explorer's order as
@@ -53,9 +39,8 @@ void LowerCaseWide(const Text& text, std::wstring& wide) {
 // still, against any other letter), its length without leading zeros, then
 // those digits: a shorter number sorts first, equal lengths digit by digit.
 // StrCmpLogicalW itself costs a system call per letter under Wine.
-std::wstring CollationKey(const Text& text) {
-  static std::wstring wide;  // reused: window thread only
-  LowerCaseWide(text, wide);
+std::wstring CollationKey(std::wstring wide) {
+  LowerCaseWide(wide);
   std::wstring key;
   key.reserve(wide.size() + 4);
   for (std::size_t i = 0; i < wide.size();) {
@@ -101,13 +86,13 @@ const std::vector<std::wstring>& PathKeysOf(const RunRows& rows) {
   std::vector<std::int32_t> positions;
   positions.reserve(static_cast<std::size_t>(rows.Count()));
   for (std::int32_t row = 0; row < rows.Count(); ++row) positions.push_back(rows.PositionOf(row));
-  const std::vector<Text> paths = filePaths.AtEach(positions);
+  const std::vector<std::wstring> paths = filePaths.WideAtEach(positions);
   std::vector<std::wstring> keys;
   keys.reserve(positions.size());
   for (std::size_t row = 0; row < positions.size(); ++row) {
     RowSnapshot snapshot;  // the shown name needs only the position
     snapshot.position = positions[row];
-    keys.push_back(CollationKey(RowCellText(snapshot, kColumnPath, paths[row])));
+    keys.push_back(CollationKey(RowCellWideText(snapshot, kColumnPath, paths[row])));
   }
   CutCommonStart(keys);
   cached = PathKeys{rows.Generation(), rows.Count(), std::move(keys)};

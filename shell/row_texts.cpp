@@ -59,8 +59,7 @@ Text RowCellText(const RowSnapshot& row, std::int32_t column, const Text& path) 
     case kColumnNumber:
       return ToText(row.position);
     case kColumnPath:
-      if (!verificationMode) return path;
-      return IsListedRow(row) ? NameInFolder(path, verifiedListFolder) : FileNameOf(path);
+      return AnsiTextOf(RowCellWideText(row, column, WideOf(path)));
     case kColumnSize:
       return SizeText(row);
     case kColumnDigest:
@@ -109,16 +108,11 @@ std::wstring WideNameInFolder(const std::wstring& path, const std::wstring& fold
   return name;
 }
 
-std::wstring WideFileNameOf(const std::wstring& path) {
-  const std::size_t slash = path.rfind(L'\\');
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 std::wstring RowCellWideText(const RowSnapshot& row, std::int32_t column, const std::wstring& path) {
   if (column != kColumnPath) return WideOf(RowCellText(row, column, Text()));
   if (!verificationMode) return path;
   if (!IsListedRow(row)) return WideFileNameOf(path);
-  return WideNameInFolder(path, WideOf(verifiedListFolder));
+  return WideNameInFolder(path, verifiedListFolder);
 }

@@ -139,9 +139,9 @@ RunRows* ShownRunRows() { return shownRows.get(); }
 
 Text ShownCellText(std::int32_t view, std::int32_t column) {
   if (!IsShownView(view)) return Text();
-  const RowSnapshot snapshot = shownRows->Read(RowAt(view));
-  const Text path = column == kColumnPath ? filePaths.At(snapshot.position) : Text();
-  return RowCellText(snapshot, column, path);
+  // The name's ANSI form comes from its exact one.
+  if (column == kColumnPath) return AnsiTextOf(ShownCellWideText(view, column));
+  return RowCellText(shownRows->Read(RowAt(view)), column, Text());
 }
 
 bool ShownCellIsProblem(std::int32_t view, std::int32_t column) {

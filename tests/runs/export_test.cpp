@@ -223,13 +223,18 @@ TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
   EXPECT_EQ(RunHostMd5sum(root, "-c lf.md5", &report), 0) << report;
   DeleteFileA((root + "\\lf.md5").c_str());
 
-  // The real program verifies both: md5.ini beside it, the .md5 given on
-  // its command line.
+  // The real program verifies both: md5.ini beside it, and the .md5 given
+  // on its command line by a name with no GBK form.
+  const std::wstring wideList = wideRoot + L"\\\uD55C.md5";
+  {
+    DialogUser user(wideRoot + L"\\\uD55C", /*confirm=*/true, kExportMd5sum);
+    ClickButton(按钮1);
+  }
   TempFolder elsewhere;
-  for (const std::string& list : {std::string(), root + "\\list.md5"}) {
-    SCOPED_TRACE(list);
+  for (const std::wstring& list : {std::wstring(), wideList}) {
+    SCOPED_TRACE(Utf8Of(list));
     RemoteProgram program(list.empty() ? root : elsewhere.Path(),
-                          list.empty() ? std::vector<std::string>{} : std::vector<std::string>{list});
+                          list.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{list});
     ASSERT_TRUE(program.Started());
     EXPECT_TRUE(program.WaitFor([&] {
       const auto rows = program.Rows();
@@ -243,6 +248,22 @@ TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
     program.RequestClose();
     EXPECT_EQ(program.WaitForExit(30000), 0);
   }
+
+  // The tree given on the command line is hashed as a drop, every name exact.
+  RemoteProgram program(elsewhere.Path(), std::vector<std::wstring>{wideRoot});
+  ASSERT_TRUE(program.Started());
+  std::size_t hashed = 0;
+  EXPECT_TRUE(program.WaitFor([&] {
+    hashed = 0;
+    for (int row = 0; row < program.RowCount(); ++row) {
+      const std::wstring path = program.WideCell(row, 1);
+      const auto found = digests.find(path.substr(std::min(path.size(), wideRoot.size() + 1)));
+      if (found != digests.end() && program.Cell(row, 3) == found->second) ++hashed;
+    }
+    return hashed == names.size();
+  }, kRunTimeoutMs)) << hashed;
+  program.RequestClose();
+  EXPECT_EQ(program.WaitForExit(30000), 0);
 }
 
 }  // namespace

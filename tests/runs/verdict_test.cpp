@@ -291,7 +291,7 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   auto line = [&](const char* name, const std::string& reason) {
     return "\r\n" + folder.Join(name) + "\t" + reason;
   };
-  EXPECT_EQ(ProblemSummary().Bytes(), first + line("wrong.txt", texts::kMismatch) +
+  EXPECT_EQ(AnsiTextOf(ProblemSummary()).Bytes(), first + line("wrong.txt", texts::kMismatch) +
                                           line("missing.txt", Reason(ERROR_FILE_NOT_FOUND)) +
                                           line("locked.txt", Reason(ERROR_SHARING_VIOLATION)) +
                                           line("sub", Reason(ERROR_ACCESS_DENIED)));

@@ -4,6 +4,8 @@
 
 #include <dlgs.h>
 
+#include "tests/support/test_files.h"
+
 namespace {
 
 constexpr DWORD kLookIntervalMs = 50;
@@ -44,7 +46,10 @@ HWND FindDialog(bool fileDialog) {
 
 }  // namespace
 
-DialogUser::DialogUser(std::string name, bool confirm, int typeIndex)
+DialogUser::DialogUser(const std::string& name, bool confirm, int typeIndex)
+    : DialogUser(WideOfAnsi(name), confirm, typeIndex) {}
+
+DialogUser::DialogUser(std::wstring name, bool confirm, int typeIndex)
     : thread_([this, name = std::move(name), confirm, typeIndex] { Play(name, confirm, typeIndex); }) {}
 
 DialogUser::~DialogUser() {
@@ -52,7 +57,7 @@ DialogUser::~DialogUser() {
   thread_.join();
 }
 
-void DialogUser::Play(const std::string& name, bool confirm, int typeIndex) {
+void DialogUser::Play(const std::wstring& name, bool confirm, int typeIndex) {
   HWND dialog = nullptr;
   for (int i = 0; i < kLooks && dialog == nullptr && !finished_; ++i) {
     Sleep(kLookIntervalMs);
@@ -67,7 +72,7 @@ void DialogUser::Play(const std::string& name, bool confirm, int typeIndex) {
     for (const WORD notification : {CBN_SELCHANGE, CBN_SELENDOK})  // Wine listens to the second
       SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, notification), reinterpret_cast<LPARAM>(typeBox));
   }
-  SendMessageA(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(confirm ? IDOK : IDCANCEL, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, confirm ? IDOK : IDCANCEL)));
   while (!finished_) {

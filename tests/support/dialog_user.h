@@ -11,7 +11,8 @@
 class DialogUser {
  public:
   // typeIndex: the file type to choose first, from 0; -1 keeps the shown one.
-  DialogUser(std::string name, bool confirm, int typeIndex = -1);
+  DialogUser(const std::string& name, bool confirm, int typeIndex = -1);
+  DialogUser(std::wstring name, bool confirm, int typeIndex = -1);
   ~DialogUser();
   DialogUser(const DialogUser&) = delete;
   DialogUser& operator=(const DialogUser&) = delete;
@@ -19,7 +20,7 @@ class DialogUser {
   int Questions() const { return questions_; }
 
  private:
-  void Play(const std::string& name, bool confirm, int typeIndex);
+  void Play(const std::wstring& name, bool confirm, int typeIndex);
 
   std::atomic<bool> found_{false};
   std::atomic<bool> finished_{false};

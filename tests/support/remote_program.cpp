@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "services/texts.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -45,19 +46,29 @@ HWND FindTopWindow(DWORD processId, const char* className) {
   return search.found;
 }
 
+std::vector<std::wstring> WideArguments(const std::vector<std::string>& arguments) {
+  std::vector<std::wstring> wide;
+  for (const std::string& argument : arguments) wide.push_back(WideOfAnsi(argument));
+  return wide;
+}
+
 }  // namespace
 
 RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                             const std::string& startFolder)
+    : RemoteProgram(folder, WideArguments(arguments), startFolder) {}
+
+RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::wstring>& arguments,
                              const std::string& startFolder) {
   const std::string program = folder + "\\md5check.exe";
   if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) return;
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  std::string commandLine = "\"" + program + "\"";
-  for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
+  std::wstring commandLine = L"\"" + WideOfAnsi(program) + L"\"";
+  for (const std::wstring& argument : arguments) commandLine += L" \"" + argument + L"\"";
   const std::string& current = startFolder.empty() ? folder : startFolder;
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      current.c_str(), &startup, &process_))
+  if (!CreateProcessW(WideOfAnsi(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, WideOfAnsi(current).c_str(), &startup, &process_))
     return;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < kStartTimeoutMs) {

@@ -16,6 +16,9 @@ class RemoteProgram {
   // waits until its main window exists.
   explicit RemoteProgram(const std::string& folder, const std::vector<std::string>& arguments = {},
                          const std::string& startFolder = "");
+  // Arguments in any script.
+  RemoteProgram(const std::string& folder, const std::vector<std::wstring>& arguments,
+                const std::string& startFolder = "");
   ~RemoteProgram();
   RemoteProgram(const RemoteProgram&) = delete;
   RemoteProgram& operator=(const RemoteProgram&) = delete;

@@ -114,6 +114,14 @@ void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t see
   CloseHandle(file);
 }
 
+std::wstring WideOfAnsi(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
 bool WriteSparseFile(const std::string& path, std::int64_t size) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -29,6 +29,8 @@ void WriteTextFile(const std::string& path, const std::string& bytes);
 // A hole of `size` bytes: nothing to write, zeros to read.
 bool WriteSparseFile(const std::string& path, std::int64_t size);
 std::string ReadFileBytes(const std::string& path);
+// A text in the ANSI code page, as UTF-16.
+std::wstring WideOfAnsi(const std::string& text);
 // Upper-case MD5 of a file's bytes, by the tests' own reference.
 std::string ReferenceMd5OfFile(const std::string& path);
 std::string ReferenceMd5(const std::string& bytes);
