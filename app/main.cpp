@@ -22,7 +22,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::atexit(ReleaseGlobals);
   // Relative arguments name paths from where the program was started.
   commandLinePaths = CommandLinePaths();
-  SetCurrentDirectoryA(RunDirectory().CStr());
+  SetCurrentDirectoryW(WideRunDirectory().c_str());
   OleInitialize(nullptr);  // drag and drop needs OLE on the window thread
   INITCOMMONCONTROLSEX controls{sizeof controls, kCommonControls};
   InitCommonControlsEx(&controls);

@@ -9,9 +9,8 @@
 
 namespace {
 
-// Long paths reach 32,767 UTF-16 units; in GBK that is at most twice the bytes.
+// Long paths reach 32,767 UTF-16 units.
 constexpr std::size_t kLongestPathUnits = 32768;
-constexpr std::size_t kLongestPathBytes = 2 * kLongestPathUnits;
 
 // Owns a file handle; Close() reports whether closing succeeded.
 class FileHandle {
@@ -89,19 +88,6 @@ DWORD TargetRefusal(const std::wstring& path) {
   if ((attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
     return ERROR_ACCESS_DENIED;
   return ERROR_SUCCESS;
-}
-
-std::string ModuleFileName() {
-  // Grows until the name fits: paths may be longer than MAX_PATH.
-  std::string name(MAX_PATH, '\0');
-  while (name.size() <= kLongestPathBytes) {
-    const DWORD size = static_cast<DWORD>(name.size());
-    const DWORD copied = GetModuleFileNameA(nullptr, name.data(), size);
-    if (copied == 0) return std::string();
-    if (copied < size) return name.substr(0, copied);
-    name.resize(name.size() * 2);
-  }
-  return std::string();
 }
 
 }  // namespace
@@ -189,19 +175,7 @@ Text SystemErrorText(unsigned long error) {
   return Text(text);
 }
 
-Text FullPath(const Text& path) {
-  if (path.IsEmpty()) return path;
-  std::string full(MAX_PATH, '\0');
-  DWORD length = GetFullPathNameA(path.CStr(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size() && length <= kLongestPathBytes) {
-    full.resize(length);
-    length = GetFullPathNameA(path.CStr(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  }
-  if (length == 0 || length >= full.size()) return path;
-  return Text(full.substr(0, length));
-}
-
-Text RunDirectory() { return PathFolder(Text(ModuleFileName())); }
+Text RunDirectory() { return AnsiTextOf(WideRunDirectory()); }
 
 std::wstring WideRunDirectory() {
   // Grows until the name fits: paths may be longer than MAX_PATH.

@@ -27,9 +27,6 @@ unsigned long ReplaceWholeFile(const Text& path, const ByteBuffer& bytes);
 unsigned long ReplaceWholeFile(const std::wstring& path, const ByteBuffer& bytes);
 // The system's own words for an error code, without a final line end.
 Text SystemErrorText(unsigned long error);
-// The full form of a path, relative ones taken from the current folder;
-// the path itself when it has none.
-Text FullPath(const Text& path);
 // The program file's folder, without a trailing backslash.
 Text RunDirectory();
 // The same, in the system's own UTF-16: exact in any script.
