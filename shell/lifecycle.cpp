@@ -53,8 +53,8 @@ std::vector<DigestListEntry> ReadUsableList(const std::wstring& listPath) {
     ReportUnusableList(listPath, UnreadableReason(listPath));
     return {};
   }
-  const DigestListKind kind = IsMd5IniName(AnsiTextOf(WideFileNameOf(listPath))) ? DigestListKind::kIni
-                                                                               : DigestListKind::kMd5sum;
+  const Text listName = AnsiTextOf(WideFileNameOf(listPath));
+  const DigestListKind kind = IsMd5IniName(listName) ? DigestListKind::kIni : DigestListKind::kMd5sum;
   auto entries = ParseDigestList(content, AnsiTextOf(WideFolderOf(listPath)), kind, Utf8ToAnsi);
   if (entries.empty()) ReportUnusableList(listPath, texts::kListEmpty);
   return entries;
