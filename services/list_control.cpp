@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -52,41 +53,38 @@ bool ListSetCellText(HWND list, std::int32_t row, std::int32_t column, const Tex
               reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column) {
-  std::vector<char> buffer(kCellTextFirstBuffer);
+namespace {
+
+// The cell's text through `message` (LVM_GETITEMTEXTA or W), in a buffer
+// that doubles while the control fills it whole.
+template <typename Item, typename Char>
+std::basic_string<Char> CellTextThrough(HWND list, std::int32_t row, std::int32_t column,
+                                        UINT message, decltype(&SendMessageW) send) {
+  std::vector<Char> buffer(kCellTextFirstBuffer);
   for (;;) {
-    LVITEMA item{};
+    Item item{};
     item.iSubItem = column;
     item.pszText = buffer.data();
     item.cchTextMax = static_cast<int>(buffer.size());
-    buffer[0] = '\0';
-    const auto answered = static_cast<std::size_t>(
-        std::max<LRESULT>(0, Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                                  reinterpret_cast<LPARAM>(&item))));
-    // The control answers the bytes copied; a full buffer may mean more.
+    buffer[0] = Char{};
+    const auto answered = static_cast<std::size_t>(std::max<LRESULT>(
+        0, send(list, message, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))));
+    // The control answers the characters copied; a full buffer may mean more.
     if (answered < buffer.size() - 1 || buffer.size() >= kCellTextMaxBuffer) {
-      return Text(buffer.data(), std::min(answered, buffer.size() - 1));
+      return std::basic_string<Char>(buffer.data(), std::min(answered, buffer.size() - 1));
     }
-    buffer.assign(buffer.size() * 2, '\0');
+    buffer.assign(buffer.size() * 2, Char{});
   }
 }
 
+}  // namespace
+
+Text ListGetCellText(HWND list, std::int32_t row, std::int32_t column) {
+  return Text(CellTextThrough<LVITEMA, char>(list, row, column, LVM_GETITEMTEXTA, SendMessageA));
+}
+
 std::wstring ListGetCellWideText(HWND list, std::int32_t row, std::int32_t column) {
-  std::vector<wchar_t> buffer(kCellTextFirstBuffer);
-  for (;;) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    buffer[0] = L'\0';
-    const auto answered = static_cast<std::size_t>(
-        std::max<LRESULT>(0, SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                                          reinterpret_cast<LPARAM>(&item))));
-    if (answered < buffer.size() - 1 || buffer.size() >= kCellTextMaxBuffer) {
-      return std::wstring(buffer.data(), std::min(answered, buffer.size() - 1));
-    }
-    buffer.assign(buffer.size() * 2, L'\0');
-  }
+  return CellTextThrough<LVITEMW, wchar_t>(list, row, column, LVM_GETITEMTEXTW, SendMessageW);
 }
 
 bool ListDeleteAllRows(HWND list) { return Send(list, LVM_DELETEALLITEMS) != 0; }
