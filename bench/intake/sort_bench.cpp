@@ -25,17 +25,6 @@ constexpr DWORD kSettleMs = 30;
 constexpr int kColumns = 5;
 const char* const kColumnNames[kColumns] = {"number", "path", "size", "digest", "progress"};
 
-// As the list reports a click on a header.
-void ClickHeader(int column) {
-  NMLISTVIEW click{};
-  click.hdr.hwndFrom = 超级列表框;
-  click.hdr.idFrom = kIdList;
-  click.hdr.code = LVN_COLUMNCLICK;
-  click.iItem = -1;
-  click.iSubItem = column;
-  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
-}
-
 void SortEachColumn(AnswerProbe& probe, const char* when) {
   for (int column = 0; column < kColumns; ++column) {
     const std::int32_t settled = CurrentRunRows() ? CurrentRunRows()->Counts().done : 0;

@@ -239,17 +239,6 @@ std::string TipOfRow(int row) {
   return tip;
 }
 
-// A click on the header of `column`, as the list reports it.
-void ClickHeader(int column) {
-  NMLISTVIEW click{};
-  click.hdr.hwndFrom = 超级列表框;
-  click.hdr.idFrom = kIdList;
-  click.hdr.code = LVN_COLUMNCLICK;
-  click.iItem = -1;
-  click.iSubItem = column;
-  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
-}
-
 // Column 0 of every row as shown: each file's number from the list.
 std::string ShownNumbers() {
   std::string numbers;

@@ -121,3 +121,13 @@ bool DropPaths(const std::vector<std::string>& paths, bool wide) {
 }
 
 void ClickButton(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+
+void ClickHeader(int column) {
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = 超级列表框;
+  click.hdr.idFrom = kIdList;
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = column;
+  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
+}

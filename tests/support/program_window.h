@@ -35,3 +35,5 @@ bool WaitUntilSettled(DWORD timeoutMs, DWORD quietMs = 600);
 // Drops the paths on the window through its registered drop target.
 bool DropPaths(const std::vector<std::string>& paths, bool wide = false);
 void ClickButton(HWND button);
+// A click on the list's header of `column`, as the list reports it.
+void ClickHeader(int column);
