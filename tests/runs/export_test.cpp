@@ -20,6 +20,15 @@ namespace {
 
 constexpr DWORD kRunTimeoutMs = 60000;
 
+// The real program shows `count` rows, each verified.
+bool AllVerified(const RemoteProgram& program, std::size_t count) {
+  const auto rows = program.Rows();
+  if (rows.size() != count) return false;
+  for (const auto& cells : rows)
+    if (cells[4] != texts::kVerified) return false;
+  return true;
+}
+
 TEST(ExportTest, ListedFilesBecomeADigestList) {
   StartProgramWindow();
   ResetRuns();
@@ -150,13 +159,7 @@ TEST(ExportTest, ExportedTreeVerifiesFromItsRootInBothTypes) {
   // The program beside the exported md5.ini verifies every file.
   RemoteProgram program(root);
   ASSERT_TRUE(program.Started());
-  EXPECT_TRUE(program.WaitFor([&] {
-    const auto rows = program.Rows();
-    if (rows.size() != names.size()) return false;
-    for (const auto& cells : rows)
-      if (cells[4] != texts::kVerified) return false;
-    return true;
-  }, kRunTimeoutMs));
+  EXPECT_TRUE(program.WaitFor([&] { return AllVerified(program, names.size()); }, kRunTimeoutMs));
   program.RequestClose();
   EXPECT_EQ(program.WaitForExit(30000), 0);
 }
@@ -236,13 +239,7 @@ TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
     RemoteProgram program(list.empty() ? root : elsewhere.Path(),
                           list.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>{list});
     ASSERT_TRUE(program.Started());
-    EXPECT_TRUE(program.WaitFor([&] {
-      const auto rows = program.Rows();
-      if (rows.size() != names.size()) return false;
-      for (const auto& cells : rows)
-        if (cells[4] != texts::kVerified) return false;
-      return true;
-    }, kRunTimeoutMs));
+    EXPECT_TRUE(program.WaitFor([&] { return AllVerified(program, names.size()); }, kRunTimeoutMs));
     for (int row = 0; row < program.RowCount(); ++row)
       EXPECT_EQ(digests.count(program.WideCell(row, 1)), 1u) << row;  // the name as listed
     program.RequestClose();
