@@ -26,13 +26,6 @@ std::vector<std::string> ProgramFiles() {
   return files;
 }
 
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                      wide.data(), static_cast<int>(wide.size()))));
-  return wide;
-}
-
 std::wstring VersionText(const std::vector<BYTE>& info, const wchar_t* name) {
   const std::wstring query = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
   void* text = nullptr;
@@ -71,13 +64,13 @@ TEST(ProgramFiles, CarryTheIconTheVersionAndTheManifest) {
     }
     FreeLibrary(image);
 
-    const std::wstring path = Wide(file);
+    const std::wstring path = WideOfAnsi(file);
     std::vector<BYTE> info(GetFileVersionInfoSizeW(path.c_str(), nullptr));
     ASSERT_FALSE(info.empty());
     ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
     EXPECT_EQ(VersionText(info, L"FileDescription"), L"MD5\x6821\x9A8C\x5DE5\x5177");  // MD5校验工具
-    EXPECT_EQ(VersionText(info, L"FileVersion"), Wide(MD5CHECK_BUILD_VERSION));
-    EXPECT_EQ(VersionText(info, L"ProductVersion"), Wide(MD5CHECK_BUILD_VERSION));
+    EXPECT_EQ(VersionText(info, L"FileVersion"), WideOfAnsi(MD5CHECK_BUILD_VERSION));
+    EXPECT_EQ(VersionText(info, L"ProductVersion"), WideOfAnsi(MD5CHECK_BUILD_VERSION));
     EXPECT_FALSE(VersionText(info, L"ProductName").empty());
     EXPECT_FALSE(VersionText(info, L"CompanyName").empty());
   }

@@ -220,9 +220,7 @@ TEST_F(PooledRunTest, DroppedFolderGivesItsFilesTreeOrderedAmongTheOtherPaths) {
   // A name the ANSI code page (GBK) cannot write reaches the row by its
   // short (8.3) path, so its row still hashes that very file.
   const std::wstring korean = std::wstring(L"\\\uD55C\uAE00.bin");
-  const int count = MultiByteToWideChar(CP_ACP, 0, root.c_str(), -1, nullptr, 0);
-  std::wstring wideRoot(static_cast<size_t>(count - 1), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, root.c_str(), -1, wideRoot.data(), count);
+  const std::wstring wideRoot = WideOfAnsi(root);
   HANDLE file = CreateFileW((wideRoot + L"\\Beta" + korean).c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;

@@ -16,13 +16,6 @@ std::string RandomName() {
   return name;
 }
 
-std::wstring WideOf(const std::string& ansi) {
-  const int count = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(count > 0 ? count - 1 : 0), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), count);
-  return wide;
-}
-
 // Wide, so that names the code page lacks go too.
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
@@ -64,7 +57,7 @@ bool RunUnixTool(const std::string& tool, const std::vector<std::string>& argume
       command += " " + path;
       continue;
     }
-    char* unixPath = toUnix(WideOf(path).c_str());
+    char* unixPath = toUnix(WideOfAnsi(path).c_str());
     if (unixPath == nullptr) return false;
     command += std::string(" \"") + unixPath + "\"";
     HeapFree(GetProcessHeap(), 0, unixPath);
@@ -89,7 +82,7 @@ TempFolder::TempFolder() {
   CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(WideOf(path_)); }
+TempFolder::~TempFolder() { RemoveTree(WideOfAnsi(path_)); }
 
 void WriteTestFile(const std::string& path, std::int64_t size, std::uint32_t seed) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
