@@ -1,8 +1,6 @@
 #include "engine/md5_lanes.h"
 
-#if defined(__i386__) || defined(__x86_64__)
-#include <cpuid.h>
-#endif
+#include "engine/cpu_features.h"
 
 namespace {
 
@@ -15,44 +13,6 @@ constexpr Md5Kernel kKernels[kMd5VariantCount] = {Md5BlocksScalar, Md5BlocksTwoS
 };
 constexpr std::int32_t kWidths[kMd5VariantCount] = {1, 2, 4, 8};
 constexpr const char* kNames[kMd5VariantCount] = {"scalar", "2 streams", "SSE2 x4", "AVX2 x8"};
-
-struct CpuFeatures {
-  bool sse2 = false;
-  bool avx2 = false;
-};
-
-#if defined(__i386__) || defined(__x86_64__)
-// The XCR0 bits of the SSE and AVX register state.
-constexpr unsigned kXmmYmmState = 0x6;
-constexpr unsigned kSse2Bit = 1u << 26;  // CPUID 1, EDX
-constexpr unsigned kOsxsaveBit = 1u << 27;  // CPUID 1, ECX
-constexpr unsigned kAvxBit = 1u << 28;      // CPUID 1, ECX
-constexpr unsigned kAvx2Bit = 1u << 5;      // CPUID 7, EBX
-
-__attribute__((target("xsave"))) unsigned long long EnabledRegisterState() { return __builtin_ia32_xgetbv(0); }
-
-CpuFeatures DetectFeatures() {
-  CpuFeatures features;
-  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return features;  // no CPUID at all
-  features.sse2 = (edx & kSse2Bit) != 0;
-  // AVX2 needs the processor to have it and the system to save the YMM
-  // registers on a thread switch.
-  const bool osSavesYmm = (ecx & kOsxsaveBit) != 0 && (ecx & kAvxBit) != 0 &&
-                          (EnabledRegisterState() & kXmmYmmState) == kXmmYmmState;
-  if (osSavesYmm && __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0) {
-    features.avx2 = (ebx & kAvx2Bit) != 0;
-  }
-  return features;
-}
-#else
-CpuFeatures DetectFeatures() { return CpuFeatures{}; }
-#endif
-
-const CpuFeatures& Features() {
-  static const CpuFeatures features = DetectFeatures();
-  return features;
-}
 
 std::int32_t Index(Md5Variant variant) { return static_cast<std::int32_t>(variant); }
 
@@ -71,9 +31,9 @@ bool IsSupported(Md5Variant variant) {
     case Md5Variant::kTwoStreams:
       return true;
     case Md5Variant::kSse2:
-      return Features().sse2;
+      return ProcessorFeatures().sse2;
     case Md5Variant::kAvx2:
-      return Features().avx2;
+      return ProcessorFeatures().avx2;
   }
   return false;
 }

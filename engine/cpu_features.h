@@ -1,0 +1,17 @@
+// What this processor runs, and what the operating system saves of its
+// registers on a thread switch: asked once, the same for every thread.
+#pragma once
+
+struct CpuFeatures {
+  bool sse2 = false;
+  bool ssse3 = false;
+  bool sse41 = false;
+  bool pclmul = false;  // carry-less multiply (PCLMULQDQ)
+  bool sha = false;     // SHA-1 and SHA-256 instructions (SHA-NI)
+  bool avx2 = false;    // with the YMM state saved by the system
+  // AVX-512 F, VL and BW, with the opmask and ZMM state saved by the system.
+  bool avx512 = false;
+};
+
+// Nothing on processors other than x86 (the native build's may be one).
+const CpuFeatures& ProcessorFeatures();
