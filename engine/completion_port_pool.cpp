@@ -6,20 +6,12 @@
 
 namespace {
 
-// OVERLAPPED values of the control packets; a routine address is never
-// negative as a signed pointer-sized integer.
+// OVERLAPPED values of the packets: work, and the two control packets.
+LPOVERLAPPED const kWorkPacket = reinterpret_cast<LPOVERLAPPED>(static_cast<std::intptr_t>(1));
 LPOVERLAPPED const kExitPacket = reinterpret_cast<LPOVERLAPPED>(static_cast<std::intptr_t>(-1));
 LPOVERLAPPED const kExitAndSignalPacket = reinterpret_cast<LPOVERLAPPED>(static_cast<std::intptr_t>(-2));
 
 bool IsControlPacket(LPOVERLAPPED overlapped) { return reinterpret_cast<std::intptr_t>(overlapped) < 0; }
-
-LPOVERLAPPED RoutineToPacket(WorkRoutine routine) {
-  return reinterpret_cast<LPOVERLAPPED>(reinterpret_cast<std::uintptr_t>(routine));
-}
-
-WorkRoutine PacketToRoutine(LPOVERLAPPED overlapped) {
-  return reinterpret_cast<WorkRoutine>(reinterpret_cast<std::uintptr_t>(overlapped));
-}
 
 // Waits for the stop event in 100 ms slices, handling the thread's pending
 // messages after each slice. A message another thread sends to this one is
@@ -44,31 +36,64 @@ void WaitPumpingMessages(HANDLE event, DWORD sliceMs) {
 
 }  // namespace
 
+// What the workers of one start share: their port and what they run. The
+// last worker frees it on its way out.
+struct CompletionPortPool::Workers {
+  HANDLE port = nullptr;
+  WorkRoutine routine = nullptr;
+  ContextWorkRoutine contextRoutine = nullptr;
+  void* context = nullptr;
+
+  void Run(std::uint32_t first, std::uint32_t second) const {
+    if (contextRoutine != nullptr) {
+      contextRoutine(context, first, second);
+    } else if (routine != nullptr) {
+      routine(first, second);
+    }
+  }
+};
+
 bool CompletionPortPool::Start(WorkRoutine routine, std::int32_t threadCount) {
   if (state_ != kPoolIdle) return false;
-  if (threadCount <= 0) threadCount = kDefaultThreadCount;
+  auto* workers = new Workers();
+  workers->routine = routine;
+  return StartWorkers(workers, threadCount);
+}
 
-  HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 0);
-  if (port == nullptr) return false;
+bool CompletionPortPool::Start(ContextWorkRoutine routine, void* context, std::int32_t threadCount) {
+  if (state_ != kPoolIdle) return false;
+  auto* workers = new Workers();
+  workers->contextRoutine = routine;
+  workers->context = context;
+  return StartWorkers(workers, threadCount);
+}
+
+bool CompletionPortPool::StartWorkers(Workers* workers, std::int32_t threadCount) {
+  if (threadCount <= 0) threadCount = kDefaultThreadCount;
+  workers->port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 0);
+  if (workers->port == nullptr) {
+    delete workers;
+    return false;
+  }
   // Workers run just below normal priority: they take every processor the
   // desktop leaves idle, and the window thread still answers at once when
   // they keep every processor busy.
   std::int32_t started = 0;
   for (std::int32_t i = 0; i < threadCount; ++i) {
     DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, port, 0, &threadId);
+    HANDLE thread = CreateThread(nullptr, 0, &WorkerMain, workers, 0, &threadId);
     if (thread == nullptr) break;
     SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
     CloseHandle(thread);
     ++started;
   }
   if (started == 0) {
-    CloseHandle(port);
+    CloseHandle(workers->port);
+    delete workers;
     return false;
   }
   // Stop posts one control packet per live worker, so count only those.
-  port_ = port;
-  routine_ = routine;
+  port_ = workers->port;
   threadCount_ = started;
   state_ = kPoolRunning;
   return true;
@@ -76,7 +101,7 @@ bool CompletionPortPool::Start(WorkRoutine routine, std::int32_t threadCount) {
 
 bool CompletionPortPool::Post(std::uint32_t first, std::uint32_t second) {
   if (state_ != kPoolRunning) return false;
-  return PostQueuedCompletionStatus(port_, first, second, RoutineToPacket(routine_)) != FALSE;
+  return PostQueuedCompletionStatus(port_, first, second, kWorkPacket) != FALSE;
 }
 
 bool CompletionPortPool::Stop() {
@@ -99,25 +124,25 @@ bool CompletionPortPool::Stop() {
 void CompletionPortPool::Destroy() {
   port_ = nullptr;
   state_ = kPoolIdle;
-  routine_ = nullptr;
   threadCount_ = 0;
 }
 
 DWORD WINAPI CompletionPortPool::WorkerMain(LPVOID parameter) {
-  HANDLE port = parameter;
+  auto* workers = static_cast<Workers*>(parameter);
   DWORD bytes = 0;
   ULONG_PTR key = 0;
   LPOVERLAPPED overlapped = nullptr;
-  while (port != nullptr) {
-    if (!GetQueuedCompletionStatus(port, &bytes, &key, &overlapped, INFINITE)) break;
+  for (;;) {
+    if (!GetQueuedCompletionStatus(workers->port, &bytes, &key, &overlapped, INFINITE)) break;
     if (IsControlPacket(overlapped)) break;
-    PacketToRoutine(overlapped)(bytes, static_cast<std::uint32_t>(key));
+    workers->Run(bytes, static_cast<std::uint32_t>(key));
   }
   // The last worker alive took the packet posted after all work: it wakes
   // Stop and closes the port on its way out.
   if (overlapped == kExitAndSignalPacket) {
     SetEvent(ArgumentToHandle(bytes));
-    CloseHandle(port);
+    CloseHandle(workers->port);
+    delete workers;
   }
   return 0;
 }
