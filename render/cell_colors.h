@@ -1,17 +1,21 @@
-// Process-wide drawing values of the list cells: set once by start-up
-// before MainWindowSubclassProc is installed, only read afterwards.
+// The colours the list's cells are drawn in: the list's own three, read
+// from it once at start-up, and the drawing's fixed ones. A later change of
+// the list's colours does not reach the drawing.
 #pragma once
 
 #include <windows.h>
 
-extern WNDPROC previousWindowProc;      // the main window's procedure before ours
-extern HWND drawnList;                  // the list whose cells are drawn: 超级列表框
-extern COLORREF listTextColor;          // plain text, unselected row
-extern COLORREF listBackColor;          // cell background, unselected row
-extern COLORREF listTextBackColor;      // plain text, selected row
-extern COLORREF selectedCellColor;      // cell background, selected row
-extern COLORREF progressDoneColor;      // filled part of a bar
-extern COLORREF progressRestColor;      // unfilled part of a bar
-extern COLORREF progressTextColor;      // bar text, unselected row
-extern COLORREF progressSelectedTextColor;  // bar text, selected row
-extern COLORREF problemTextColor;          // verdict and failure texts of a problem row
+struct CellColors {
+  COLORREF listTextColor = 0;              // plain text, unselected row
+  COLORREF listBackColor = 0;              // cell background, unselected row
+  COLORREF listTextBackColor = 0;          // plain text, selected row
+  COLORREF selectedCellColor = 0;          // cell background, selected row
+  COLORREF progressDoneColor = 0;          // filled part of a bar
+  COLORREF progressRestColor = 0;          // unfilled part of a bar
+  COLORREF progressTextColor = 0;          // bar text, unselected row
+  COLORREF progressSelectedTextColor = 0;  // bar text, selected row
+  COLORREF problemTextColor = 0;           // verdict and failure texts of a problem row
+};
+
+// The drawing's colours for a list whose own colours are these.
+CellColors CellColorsFor(COLORREF listText, COLORREF listBack, COLORREF listTextBack);

@@ -1,43 +1,33 @@
-// The main window's replacement procedure: it draws every cell of
-// 超级列表框 itself, the cells its rows' state calls bars as progress bars.
+// Drawing one cell of 超级列表框 into the list's custom draw: a progress
+// bar, or single-line text, over the selection's or the list's background.
+// What a cell shows is decided by whoever owns the rows (CellLook); this
+// only draws it.
 #pragma once
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <string>
 
-#include "services/text.h"
+#include "render/cell_colors.h"
 
-// 超级列表框 keeps no texts (LVS_OWNERDATA): it asks for each cell's text,
-// and this gives it. Set once at start-up; null gives empty cells.
-using CellTextSource = Text (*)(std::int32_t row, std::int32_t column);
-extern CellTextSource cellTextSource;
-// The same cell in UTF-16: exact for names the code page lacks. It answers
-// LVN_GETDISPINFOW and is drawn; null: the ANSI text converted.
-using CellWideTextSource = std::wstring (*)(std::int32_t row, std::int32_t column);
-extern CellWideTextSource cellWideTextSource;
-// Whether a cell is a progress bar and its value (0..100), decided from the
-// row's state: a cell's text never makes it a bar (a file may be named
-// "50%"). Set once at start-up; null draws every cell as text.
-using CellBarSource = bool (*)(std::int32_t row, std::int32_t column, double* percent);
-extern CellBarSource cellBarSource;
+// One cell as its row's state decides it: a cell's text never makes it a
+// bar (a file may be named "50%").
+struct CellLook {
+  std::wstring text;
+  bool bar = false;      // drawn as a progress bar of `percent` (0..100)
+  double percent = 0.0;
+  bool problem = false;  // text in the problem colour
+  bool centred = false;  // text centred, with an ellipsis at its end when too wide
+};
 
-// Whether a cell is drawn in problemTextColor, from the row's state; null
-// draws every cell plainly.
-using CellProblemSource = bool (*)(std::int32_t row, std::int32_t column);
-extern CellProblemSource cellProblemSource;
-// The tip shown over a row (LVN_GETINFOTIP); null or empty shows none.
-using RowTipSource = Text (*)(std::int32_t row);
-extern RowTipSource rowTipSource;
+// The custom draw's sub-item stage: the stage at which cells are drawn.
+inline constexpr DWORD kCellDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
 
-// A click on a column header (LVN_COLUMNCLICK); null ignores it.
-using ColumnClickHandler = void (*)(std::int32_t column);
-extern ColumnClickHandler columnClickHandler;
-
-// WM_NOTIFY is answered here and never handed on; every other message goes
-// to previousWindowProc unchanged.
-LRESULT CALLBACK MainWindowSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The cell of `draw` (its row, column and device context) of `list`.
+void DrawListCell(const NMLVCUSTOMDRAW& draw, HWND list, const CellLook& look, const CellColors& colors);
 
 // One cell in the list's client coordinates: the column's current width,
 // shifted by the horizontal scroll position, over the row's full height.

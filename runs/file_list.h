@@ -1,83 +1,71 @@
-// An append-only list of paths that the window thread appends to while
-// workers read entries and the count (a drop during a run). The count is
-// published atomically after the entry is in place; a reader-writer lock
-// keeps a worker's read apart from the growth of the list's storage.
+// The listed files: what the window thread appends (drops, a verified
+// list's entries) and every run is built from.
+//
+// How it works: entries are never changed once appended. A run takes a
+// snapshot (EntrySnapshot): the entries' store, shared, and their count at
+// that moment; its rows point at their entries there. Clear starts a new
+// store, so runs built before it keep theirs whole. Only the window thread
+// appends, clears and takes snapshots; Count may be read by any thread (a
+// worker's label total while a drop appends).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
-#include <mutex>
-#include <shared_mutex>
-#include <vector>
-
+#include <memory>
 #include <string>
+#include <utility>
 
-#include "services/text.h"
-#include "services/wide_paths.h"
+#include "engine/digest.h"
+
+struct FileEntry {
+  std::wstring path;  // as the system names the file, and as it is opened
+  // A verified list's entry: the name as the list gives it, relative to the
+  // list's folder ("\" separated); what column 1 shows while verifying.
+  std::wstring listedName;
+  // A verified list's digest, as bytes; empty when the list's text was no
+  // digest (32 hexadecimal digits), which then matches nothing.
+  Digest expectedDigest;
+  bool listed = false;   // from a verified list: its row is judged
+  // A server's share, a device or a stream: its row fails unopened.
+  bool refused = false;
+  std::int32_t line = 0;  // the list's line it came from (from 1); 0 when dropped
+};
+
+using EntryStore = std::deque<FileEntry>;
+
+// The entries of one moment, kept alive while a run uses them.
+struct EntrySnapshot {
+  std::shared_ptr<const EntryStore> store;
+  std::int32_t count = 0;
+  // 1-based, as column 0 numbers them; `position` in 1..count.
+  const FileEntry& At(std::int32_t position) const {
+    return (*store)[static_cast<std::size_t>(position - 1)];
+  }
+};
 
 class FileList {
  public:
-  // Each entry is kept wide, as the system names the file, and in its ANSI
-  // form (exact, or "?" where the code page lacks a character). A
-  // `refused` entry keeps its text but is never opened.
-  void Append(const std::wstring& entry, bool refused = false) {
-    Add({entry, AnsiTextOf(entry), refused});
+  // Window thread.
+  void Append(FileEntry entry) {
+    store_->push_back(std::move(entry));
+    count_.store(static_cast<std::int32_t>(store_->size()), std::memory_order_release);
   }
-  void Append(const Text& entry, bool refused = false) { Add({WideOf(entry), entry, refused}); }
-  std::int32_t Count() const { return count_.load(std::memory_order_acquire); }
-  // 1-based; the empty text outside 1..Count(). Any thread.
-  Text At(std::int32_t position) const {
-    std::shared_lock<std::shared_mutex> hold(lock_);
-    if (position < 1 || position > Count()) return Text();
-    return entries_[static_cast<std::size_t>(position - 1)].text;
-  }
-  // 1-based; the empty text outside 1..Count(). Any thread.
-  std::wstring WideAt(std::int32_t position) const {
-    std::shared_lock<std::shared_mutex> hold(lock_);
-    if (position < 1 || position > Count()) return std::wstring();
-    return entries_[static_cast<std::size_t>(position - 1)].wide;
-  }
-  // False outside 1..Count(): nothing there was refused.
-  bool IsRefusedAt(std::int32_t position) const {
-    std::shared_lock<std::shared_mutex> hold(lock_);
-    if (position < 1 || position > Count()) return false;
-    return entries_[static_cast<std::size_t>(position - 1)].refused;
-  }
-  // WideAt for each of `positions`, under one lock: many entries at once.
-  std::vector<std::wstring> WideAtEach(const std::vector<std::int32_t>& positions) const {
-    std::vector<std::wstring> found;
-    found.reserve(positions.size());
-    std::shared_lock<std::shared_mutex> hold(lock_);
-    for (std::int32_t position : positions) {
-      const bool inside = position >= 1 && position <= Count();
-      found.push_back(inside ? entries_[static_cast<std::size_t>(position - 1)].wide : std::wstring());
-    }
-    return found;
-  }
-  bool IsEmptyAt(std::int32_t position) const {
-    std::shared_lock<std::shared_mutex> hold(lock_);
-    if (position < 1 || position > Count()) return true;
-    return entries_[static_cast<std::size_t>(position - 1)].wide.empty();
+  // A dropped file, or one named on the command line.
+  void Append(const std::wstring& path) {
+    FileEntry entry;
+    entry.path = path;
+    Append(std::move(entry));
   }
   void Clear() {
-    std::unique_lock<std::shared_mutex> hold(lock_);
+    store_ = std::make_shared<EntryStore>();
     count_.store(0, std::memory_order_release);
-    entries_.clear();
   }
+  EntrySnapshot Snapshot() const { return {store_, Count()}; }
+  // Any thread.
+  std::int32_t Count() const { return count_.load(std::memory_order_acquire); }
 
  private:
-  struct Entry {
-    std::wstring wide;
-    Text text;
-    bool refused;
-  };
-  void Add(Entry entry) {
-    std::unique_lock<std::shared_mutex> hold(lock_);
-    entries_.push_back(std::move(entry));
-    count_.store(static_cast<std::int32_t>(entries_.size()), std::memory_order_release);
-  }
-  mutable std::shared_mutex lock_;
-  std::deque<Entry> entries_;
+  std::shared_ptr<EntryStore> store_ = std::make_shared<EntryStore>();
   std::atomic<std::int32_t> count_{0};
 };

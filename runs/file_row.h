@@ -9,3 +9,4 @@ inline constexpr std::int32_t kColumnPath = 1;      // path, or file name when v
 inline constexpr std::int32_t kColumnSize = 2;      // size, then size " ->> " done, or failure
 inline constexpr std::int32_t kColumnDigest = 3;    // computing text, then 32 upper-case digits
 inline constexpr std::int32_t kColumnProgress = 4;  // "n%", drawn as a bar, or the verdict
+inline constexpr std::int32_t kColumnCount = 5;

@@ -1,22 +1,53 @@
 #include "runs/run_rows.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include <windows.h>
 
-RunRows::RunRows(std::uint32_t generation, const std::vector<std::int32_t>& positions)
+namespace {
+
+// What a row outside the run stands for: no file.
+const FileEntry kNoEntry{};
+
+}  // namespace
+
+std::vector<ListedFile> FilesToHash(const EntrySnapshot& entries) {
+  std::vector<ListedFile> files;
+  files.reserve(static_cast<std::size_t>(entries.count));
+  for (std::int32_t position = 1; position <= entries.count; ++position) {
+    const FileEntry& entry = entries.At(position);
+    if (!entry.path.empty()) files.push_back({position, &entry});
+  }
+  return files;
+}
+
+RowSnapshot::RowSnapshot() : entry(&kNoEntry) {}
+
+RunRows::RunRows(std::uint32_t generation, std::shared_ptr<const EntryStore> store,
+                 const std::vector<ListedFile>& files)
     : generation_(generation),
-      count_(static_cast<std::int32_t>(positions.size())),
-      rows_(new Row[positions.size()]),
+      store_(std::move(store)),
+      count_(static_cast<std::int32_t>(files.size())),
+      rows_(new Row[files.size()]),
       startTick_(GetTickCount64()) {
-  for (std::int32_t row = 0; row < count_; ++row) {
-    rows_[static_cast<std::size_t>(row)].position = positions[static_cast<std::size_t>(row)];
+  for (std::size_t row = 0; row < files.size(); ++row) {
+    rows_[row].position = files[row].position;
+    rows_[row].entry = files[row].entry != nullptr ? files[row].entry : &kNoEntry;
   }
 }
 
 std::int32_t RunRows::PositionOf(std::int32_t row) const {
   return Has(row) ? rows_[static_cast<std::size_t>(row)].position : 0;
+}
+
+const FileEntry& RunRows::EntryOf(std::int32_t row) const {
+  return Has(row) ? *rows_[static_cast<std::size_t>(row)].entry : kNoEntry;
+}
+
+std::vector<ListedFile> RunRows::Files() const {
+  std::vector<ListedFile> files;
+  files.reserve(static_cast<std::size_t>(count_));
+  for (std::int32_t row = 0; row < count_; ++row)
+    files.push_back({rows_[static_cast<std::size_t>(row)].position, rows_[static_cast<std::size_t>(row)].entry});
+  return files;
 }
 
 void RunRows::Keep(std::int32_t row, const RowSnapshot& found) {
@@ -26,9 +57,7 @@ void RunRows::Keep(std::int32_t row, const RowSnapshot& found) {
   state.size.store(found.size, std::memory_order_relaxed);
   state.done.store(found.done, std::memory_order_relaxed);
   state.progressShown.store(found.progressShown, std::memory_order_relaxed);
-  const std::size_t digits = std::min<std::size_t>(static_cast<std::size_t>(found.digest.Length()),
-                                                   kDigestDigits);
-  std::memcpy(state.digest, found.digest.CStr(), digits);
+  state.digest = found.digest;
   SetPhase(state, RowPhase::kDone);
   SetVerdict(row, found.verdict);
   done_.fetch_add(1, std::memory_order_relaxed);
@@ -67,12 +96,10 @@ void RunRows::Progress(std::int32_t row, std::int64_t done) {
   NoteChanged(row);
 }
 
-bool RunRows::Finish(std::int32_t row, const Text& upperDigest) {
+bool RunRows::Finish(std::int32_t row, const Digest& digest) {
   if (!Has(row)) return false;
   Row& state = rows_[static_cast<std::size_t>(row)];
-  const std::size_t digits = std::min<std::size_t>(static_cast<std::size_t>(upperDigest.Length()),
-                                                   kDigestDigits);
-  std::memcpy(state.digest, upperDigest.CStr(), digits);
+  state.digest = digest;
   SetPhase(state, RowPhase::kDone);
   done_.fetch_add(1, std::memory_order_relaxed);
   {
@@ -101,12 +128,13 @@ RowSnapshot RunRows::Read(std::int32_t row) const {
   if (!Has(row)) return snapshot;
   const Row& state = rows_[static_cast<std::size_t>(row)];
   snapshot.position = state.position;
+  snapshot.entry = state.entry;
   // The phase first: its acquire makes what was written before it visible.
   snapshot.phase = static_cast<RowPhase>(state.phase.load(std::memory_order_acquire));
   snapshot.progressShown = state.progressShown.load(std::memory_order_acquire);
   snapshot.size = state.size.load(std::memory_order_relaxed);
   snapshot.done = state.done.load(std::memory_order_acquire);
-  if (snapshot.phase == RowPhase::kDone) snapshot.digest = Text(state.digest, kDigestDigits);
+  if (snapshot.phase == RowPhase::kDone) snapshot.digest = state.digest;
   snapshot.stopped = state.stopped.load(std::memory_order_relaxed);
   snapshot.error = state.error.load(std::memory_order_relaxed);
   snapshot.verdict = state.verdict;

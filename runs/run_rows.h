@@ -2,7 +2,8 @@
 // the worker that hashes it, read by the window thread.
 //
 // How it works: StartPooledRun builds a new RunRows for every run, one row
-// per non-empty entry of filePaths. Workers claim rows in order through an
+// per non-empty entry of filePaths; each row points at its entry, whose
+// store the rows keep alive. Workers claim rows in order through an
 // atomic cursor; the worker of a row is its only writer. It publishes each
 // step (started with the size, bytes done, digest, failure) with release
 // stores and then notes the row as changed: the first note since the window
@@ -19,7 +20,8 @@
 #include <mutex>
 #include <vector>
 
-#include "services/text.h"
+#include "engine/digest.h"
+#include "runs/file_list.h"
 
 enum class RowPhase : std::int32_t {
   kListed,   // row built, file not taken yet
@@ -31,19 +33,30 @@ enum class RowPhase : std::int32_t {
 
 enum class RowVerdict : std::int32_t { kNone, kPassed, kMismatch };
 
-inline constexpr std::int32_t kDigestDigits = 32;
+// A row's file: its 1-based position among the listed files (column 0's
+// number), and its entry.
+struct ListedFile {
+  std::int32_t position = 0;
+  const FileEntry* entry = nullptr;
+};
+
+// Every non-empty entry of `entries`, in order. Window thread.
+std::vector<ListedFile> FilesToHash(const EntrySnapshot& entries);
 
 // One row as the window thread sees it at one moment.
 struct RowSnapshot {
   std::int32_t position = 0;  // 1-based position in filePaths
+  const FileEntry* entry;     // never null: an empty entry outside the rows
   RowPhase phase = RowPhase::kListed;
   bool progressShown = false;  // a chunk was hashed (or the file was empty)
   std::int64_t size = -1;
   std::int64_t done = 0;
-  Text digest;  // 32 upper-case digits once kDone
+  Digest digest;  // once kDone
   RowVerdict verdict = RowVerdict::kNone;
   bool stopped = false;  // kFailed because 停止 (or closing) ended it
   std::uint32_t error = 0;  // kFailed: the failing call's system error
+
+  RowSnapshot();
 };
 
 // What a run has reached, counted as its rows settle; nothing carries over
@@ -61,13 +74,20 @@ struct RunCounts {
 
 class RunRows {
  public:
-  RunRows(std::uint32_t generation, const std::vector<std::int32_t>& positions);
+  // `store` holds the files' entries.
+  RunRows(std::uint32_t generation, std::shared_ptr<const EntryStore> store,
+          const std::vector<ListedFile>& files);
   RunRows(const RunRows&) = delete;
   RunRows& operator=(const RunRows&) = delete;
 
   std::uint32_t Generation() const { return generation_; }
   std::int32_t Count() const { return count_; }
   std::int32_t PositionOf(std::int32_t row) const;
+  // Any thread: entries never change.
+  const FileEntry& EntryOf(std::int32_t row) const;
+  // The rows' files, for a run over the same ones.
+  std::vector<ListedFile> Files() const;
+  const std::shared_ptr<const EntryStore>& Store() const { return store_; }
 
   // Before any worker runs: the row keeps what an earlier run found and
   // is neither claimed nor read again.
@@ -80,7 +100,7 @@ class RunRows {
   void Start(std::int32_t row, std::int64_t size);
   void Progress(std::int32_t row, std::int64_t done);
   // Both true when this was the last row of the run to settle.
-  bool Finish(std::int32_t row, const Text& upperDigest);
+  bool Finish(std::int32_t row, const Digest& digest);
   bool Fail(std::int32_t row, bool stopped = false, std::uint32_t error = 0);
   // Rows not yet done or failed, the calling worker's own included.
   std::int32_t Unsettled() const { return count_ - settled_.load(std::memory_order_relaxed); }
@@ -99,6 +119,7 @@ class RunRows {
  private:
   struct Row {
     std::int32_t position = 0;
+    const FileEntry* entry = nullptr;
     std::atomic<std::int32_t> phase{static_cast<std::int32_t>(RowPhase::kListed)};
     std::atomic<bool> progressShown{false};
     std::atomic<bool> changed{false};
@@ -108,7 +129,7 @@ class RunRows {
     RowVerdict verdict = RowVerdict::kNone;  // window thread only
     std::atomic<std::int64_t> size{-1};
     std::atomic<std::int64_t> done{0};
-    char digest[kDigestDigits] = {};  // written before phase kDone is published
+    Digest digest;  // written before phase kDone is published
   };
 
   bool Has(std::int32_t row) const { return row >= 0 && row < count_; }
@@ -117,6 +138,7 @@ class RunRows {
   void NoteChanged(std::int32_t row);
 
   const std::uint32_t generation_;
+  const std::shared_ptr<const EntryStore> store_;
   const std::int32_t count_;
   std::unique_ptr<Row[]> rows_;
   std::atomic<std::int32_t> nextRow_{0};

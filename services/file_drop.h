@@ -4,9 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
-using FileDropHandler = void (*)(const std::wstring& dropText);
+using FileDropHandler = std::function<void(const std::wstring& dropText)>;
 
 struct FileDropComponent {
   FileDropHandler handler = nullptr;

@@ -1,9 +1,12 @@
 #include "shell/digest_list.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
-#include "services/texts.h"
 #include "services/text_ops.h"
+#include "services/text_unicode.h"
+#include "services/texts.h"
 
 namespace {
 
@@ -25,86 +28,6 @@ struct ListReading {
 };
 
 bool StartsWith(const std::string& bytes, const char* prefix) { return bytes.rfind(prefix, 0) == 0; }
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// UTF-16 after its byte order mark, as UTF-8. A lone surrogate becomes a
-// byte no UTF-8 holds, so the name it sits in converts to nothing and fails.
-std::string Utf8FromUtf16(const std::string& bytes, bool bigEndian) {
-  std::string out;
-  const auto unit = [&](std::size_t i) -> std::uint32_t {
-    const auto a = static_cast<unsigned char>(bytes[i]);
-    const auto b = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (a << 8 | b) : (b << 8 | a);
-  };
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    const std::uint32_t code = unit(i);
-    if (code == 0) break;  // nothing after a NUL counts
-    if (code >= 0xD800 && code < 0xDC00 && i + 3 < bytes.size()) {
-      const std::uint32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low < 0xE000) {
-        AppendUtf8(0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00), out);
-        i += 2;
-        continue;
-      }
-    }
-    if (code >= 0xD800 && code < 0xE000) {
-      out += '\xFF';
-      continue;
-    }
-    AppendUtf8(code, out);
-  }
-  return out;
-}
-
-// Strict UTF-8: no overlong form, no surrogate, nothing past U+10FFFF.
-bool IsValidUtf8(const std::string& bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    std::size_t more = 0;
-    std::uint32_t code = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      more = 1, code = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2, code = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + more >= bytes.size()) return false;
-    for (std::size_t k = 1; k <= more; ++k) {
-      const auto t = static_cast<unsigned char>(bytes[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      code = code << 6 | (t & 0x3F);
-    }
-    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
-        (code >= 0xD800 && code < 0xE000))
-      return false;
-    i += more + 1;
-  }
-  return true;
-}
 
 // md5.ini's reading: splitting drops a trailing "=", so "a=b=" also gives
 // two parts; only a line that the two parts rebuild has exactly one "=".
@@ -281,32 +204,49 @@ std::vector<std::string> LfLines(const std::string& text) {
   return lines;
 }
 
-void AppendMd5sumLines(const std::string& text, const ListReading& list,
+// The lines of `text` from `firstLine` on, each ended by LF.
+void AppendMd5sumLines(const std::string& text, std::int32_t firstLine, const ListReading& list,
                        std::vector<DigestListEntry>& entries) {
+  std::int32_t number = firstLine;
   for (const std::string& line : LfLines(text)) {
     DigestListEntry entry;
-    if (!IsSkipped(line) && ReadMd5sumLine(line, list, &entry)) entries.push_back(entry);
+    if (!IsSkipped(line) && ReadMd5sumLine(line, list, &entry)) {
+      entry.line = number;
+      entries.push_back(entry);
+    }
+    ++number;
   }
+}
+
+// Lines are numbered as LF ends them, a CR LF counting once.
+std::int32_t LineFeedsIn(const std::string& bytes) {
+  return static_cast<std::int32_t>(std::count(bytes.begin(), bytes.end(), '\n'));
 }
 
 std::vector<DigestListEntry> ParseIni(const Text& text, const ListReading& list) {
   std::vector<DigestListEntry> entries;
+  std::int32_t number = 1;
   for (const Text& line : SplitText(text, Text(kLineEnd))) {
     Text name, digest;
     if (!list.utf8 && SplitAnsiNameDigest(line, &name, &digest)) {
       entries.push_back(EntryFor(name.Bytes(), digest, list));  // exactly as md5.ini was always read
+      entries.back().line = number;
     } else if (list.utf8 && SplitUtf8NameDigest(line.Bytes(), &name, &digest)) {
       entries.push_back(EntryFor(name.Bytes(), digest, list));
+      entries.back().line = number;
     } else {
-      AppendMd5sumLines(line.Bytes(), list, entries);
+      AppendMd5sumLines(line.Bytes(), number, list, entries);
     }
+    number += LineFeedsIn(line.Bytes()) + 1;  // and the CR LF after it
   }
   return entries;
 }
 
 std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& list) {
   std::vector<DigestListEntry> entries;
+  std::int32_t number = 0;
   for (const std::string& line : LfLines(text.Bytes())) {
+    ++number;
     if (IsSkipped(line)) continue;
     DigestListEntry entry;
     Text name, digest;
@@ -315,7 +255,10 @@ std::vector<DigestListEntry> ParseMd5sum(const Text& text, const ListReading& li
     } else if (list.utf8 ? SplitUtf8NameDigest(line, &name, &digest)
                          : SplitAnsiNameDigest(Text(line), &name, &digest)) {
       entries.push_back(EntryFor(name.Bytes(), digest, list));
+    } else {
+      continue;
     }
+    entries.back().line = number;
   }
   return entries;
 }
@@ -352,15 +295,38 @@ bool IsDigestDigits(const Text& text) {
   return true;
 }
 
-bool SameDigest(const Text& shown, const Text& listed) {
-  const auto trim = [](const std::string& bytes) {
-    const std::size_t first = bytes.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    return bytes.substr(first, bytes.find_last_not_of(" \t") - first + 1);
-  };
-  const Text a(trim(shown.Bytes()));
-  const Text b(trim(listed.Bytes()));
-  return IsDigestDigits(a) && IsDigestDigits(b) && ToUpper(a) == ToUpper(b);
+bool ListedDigestOf(const Text& listed, Digest* digest) {
+  const std::string& bytes = listed.Bytes();
+  const std::size_t first = bytes.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  const std::string_view digits(bytes.data() + first, bytes.find_last_not_of(" \t") - first + 1);
+  return ParseHexDigest(digits, DigestAlgorithm::kMd5, kMd5DigestBytes, digest);
+}
+
+namespace {
+
+// `path` relative to `folder` when inside it, "\" for "/"; else whole.
+std::wstring WideNameInFolder(const std::wstring& path, const std::wstring& folder) {
+  const bool inside = !folder.empty() && path.size() > folder.size() &&
+                      path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == L'\\';
+  std::wstring name = inside ? path.substr(folder.size() + 1) : path;
+  for (wchar_t& c : name)
+    if (c == L'/') c = L'\\';
+  return name;
+}
+
+}  // namespace
+
+FileEntry ListedEntry(const std::wstring& path, const std::wstring& folder, const Text& digest,
+                      bool refused, std::int32_t line) {
+  FileEntry entry;
+  entry.path = path;
+  entry.listedName = WideNameInFolder(path, folder);
+  ListedDigestOf(digest, &entry.expectedDigest);
+  entry.listed = true;
+  entry.refused = refused;
+  entry.line = line;
+  return entry;
 }
 
 bool IsMd5IniName(const Text& fileName) {

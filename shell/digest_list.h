@@ -3,8 +3,12 @@
 // page conversion of UTF-8 names comes in from the caller.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
+#include "engine/digest.h"
+#include "runs/file_list.h"
 #include "services/text.h"
 
 struct DigestListEntry {
@@ -21,6 +25,7 @@ struct DigestListEntry {
   Text name;
   bool utf8 = false;
   bool inFolder = false;
+  std::int32_t line = 0;  // the list's line it stands on, from 1
 };
 
 enum class DigestListKind {
@@ -55,11 +60,15 @@ std::vector<DigestListEntry> ParseDigestList(const ByteBuffer& content, const Te
                                              DigestListKind kind = DigestListKind::kIni,
                                              Utf8NameConverter fromUtf8 = nullptr);
 
-// 32 hexadecimal digits, either case: an MD5 digest as a list or a cell
-// holds it.
+// 32 hexadecimal digits, either case: an MD5 digest as a list holds it.
 bool IsDigestDigits(const Text& text);
-// The same MD5 digest: a number, so letters in either case, spaces and tabs
-// around it ignored; anything but 32 hexadecimal digits matches nothing.
-bool SameDigest(const Text& shown, const Text& listed);
+// The MD5 digest a list's text gives: a number, so letters in either case,
+// spaces and tabs around it ignored. False for anything but 32 hexadecimal
+// digits, which then matches nothing.
+bool ListedDigestOf(const Text& listed, Digest* digest);
+// The entry of a verified list's file at `path`: shown by its name relative
+// to `folder` ("\" for "/"), judged against `digest` as the list gives it.
+FileEntry ListedEntry(const std::wstring& path, const std::wstring& folder, const Text& digest,
+                      bool refused = false, std::int32_t line = 0);
 // A list file named md5.ini, in any case, keeps md5.ini's reading (kIni).
 bool IsMd5IniName(const Text& fileName);

@@ -4,18 +4,16 @@
 
 #include <string>
 
-#include "services/texts.h"
 #include "runs/file_row.h"
-#include "runs/pooled_run.h"
 #include "services/code_page.h"
-#include "services/wide_paths.h"
 #include "services/file_dialog.h"
 #include "services/files.h"
-#include "services/list_control.h"
 #include "services/text_ops.h"
+#include "services/texts.h"
+#include "services/wide_paths.h"
 #include "shell/digest_list.h"
-#include "shell/handlers.h"
-#include "shell/run_view.h"
+#include "shell/program.h"
+#include "shell/row_texts.h"
 
 namespace {
 
@@ -60,17 +58,15 @@ struct ExportedList {
 
 // A row still computing or failed is never written as if it had a digest:
 // md5.ini leaves it out, an md5sum list keeps it as a comment. Names are
-// read wide, so none is ever written as "?" or a short name.
-ExportedList ListedRows(ExportType type, const std::wstring& exportFolder) {
+// the wide ones, so none is ever written as "?" or a short name.
+ExportedList ListedRows(const RunRows* rows, bool verifying, ExportType type,
+                        const std::wstring& exportFolder) {
   ExportedList list;
-  const std::int32_t rows = ListItemCount(超级列表框);
-  for (std::int32_t row = 0; row < rows; ++row) {
-    // The list's own order, however the view is sorted.
-    const std::int32_t view = ShownViewOfRow(row);
-    const std::wstring name =
-        ListedName(ListGetCellWideText(超级列表框, view, kColumnPath), exportFolder);
-    const Text digest = ListGetCellText(超级列表框, view, kColumnDigest);
-    const bool hasDigest = IsDigestDigits(digest);
+  for (std::int32_t row = 0; rows != nullptr && row < rows->Count(); ++row) {
+    const RowSnapshot snapshot = rows->Read(row);
+    const std::wstring name = ListedName(RowCellWideText(snapshot, kColumnPath, verifying), exportFolder);
+    const Text digest = RowCellText(snapshot, kColumnDigest, verifying);
+    const bool hasDigest = snapshot.phase == RowPhase::kDone;
     if (!hasDigest) ++list.leftOut;
     if (type == kExportMd5sum) {
       list.lines += Md5sumLine(name, digest);
@@ -92,17 +88,18 @@ std::string ListBytes(ExportType type, const ExportedList& list) {
 }
 
 // Wide, so the target's name shows exactly in any script.
-void ShowMessage(const std::wstring& message, UINT icon) {
-  MessageBoxW(mainWindow, message.c_str(), WideOf(Text(texts::kWindowCaption)).c_str(), MB_OK | icon);
+void ShowMessage(HWND owner, const std::wstring& message, UINT icon) {
+  MessageBoxW(owner, message.c_str(), WideOf(Text(texts::kWindowCaption)).c_str(), MB_OK | icon);
 }
 
-void ShowRowsLeftOut(const std::wstring& target, std::int32_t leftOut) {
-  ShowMessage(WideOf(ConcatTexts({texts::kExportLeftOut, ToText(leftOut), "\r\n"})) + target,
+void ShowRowsLeftOut(HWND owner, const std::wstring& target, std::int32_t leftOut) {
+  ShowMessage(owner, WideOf(ConcatTexts({texts::kExportLeftOut, ToText(leftOut), "\r\n"})) + target,
               MB_ICONWARNING);
 }
 
-void ShowExportFailure(const std::wstring& target, unsigned long error) {
-  ShowMessage(WideOf(ConcatTexts({texts::kExportFailed, "\r\n"})) + target + L"\r\n" +
+void ShowExportFailure(HWND owner, const std::wstring& target, unsigned long error) {
+  ShowMessage(owner,
+              WideOf(ConcatTexts({texts::kExportFailed, "\r\n"})) + target + L"\r\n" +
                   WideOf(SystemErrorText(error)),
               MB_ICONERROR);
 }
@@ -114,21 +111,32 @@ Text ExportFilter() {
                       "|*.md5"});
 }
 
-void ExportDigests() {
+std::string ExportedListBytes(const RunRows* rows, bool verifying, ExportType type,
+                              const std::wstring& exportFolder, std::int32_t* leftOut) {
+  const ExportedList list = ListedRows(rows, verifying, type, exportFolder);
+  *leftOut = list.leftOut;
+  return ListBytes(type, list);
+}
+
+// The rows the list shows, in the run's own order however the view is
+// sorted; none before the first run.
+void Program::ExportDigests() {
   if (IsClosing()) return;  // a dialog now would keep a closed program alive
-  SetDialogFileName(通用对话框1, texts::kDigestListName);
-  通用对话框1.filterIndex = kExportDigestList;
-  if (!RunFileDialog(通用对话框1, mainWindow)) return;
-  const std::wstring target = GetDialogWideFileName(通用对话框1);
-  const auto type = 通用对话框1.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
+  FileDialogComponent& dialog = window_.exportDialog;
+  SetDialogFileName(dialog, texts::kDigestListName);
+  dialog.filterIndex = kExportDigestList;
+  if (!RunFileDialog(dialog, window_.window)) return;
+  const std::wstring target = GetDialogWideFileName(dialog);
+  const auto type = dialog.filterIndex == kExportMd5sum ? kExportMd5sum : kExportDigestList;
+  std::int32_t leftOut = 0;
+  const std::string bytes = ExportedListBytes(window_.list.ShownRows().get(), runs_.verificationMode, type,
+                                              WideFolderOf(target), &leftOut);
   // Written beside the target and moved over it: a failure leaves the old list whole.
-  const ExportedList list = ListedRows(type, WideFolderOf(target));
-  const std::string bytes = ListBytes(type, list);
   const unsigned long error =
       ReplaceWholeFile(target, ByteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size())));
   if (error != 0) {
-    ShowExportFailure(target, error);
-  } else if (list.leftOut > 0) {
-    ShowRowsLeftOut(target, list.leftOut);
+    ShowExportFailure(window_.window, target, error);
+  } else if (leftOut > 0) {
+    ShowRowsLeftOut(window_.window, target, leftOut);
   }
 }

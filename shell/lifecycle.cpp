@@ -1,44 +1,76 @@
+// The program's life: its window's events wired to their handlers, the
+// digest list's loading, the pooled run's requests, and the end.
 #include <windows.h>
 
 #include <cstdlib>
+#include <utility>
 
-#include "runs/globals.h"
-#include "services/texts.h"
-#include "services/wide_paths.h"
-#include "runs/pooled_run.h"
 #include "services/call_later.h"
 #include "services/code_page.h"
 #include "services/components.h"
 #include "services/files.h"
 #include "services/text_ops.h"
+#include "services/texts.h"
+#include "services/wide_paths.h"
 #include "shell/digest_list.h"
-#include "shell/handlers.h"
-#include "shell/run_view.h"
-#include "shell/startup.h"
+#include "shell/program.h"
 
-namespace {
+Program::Program(RunCoordinator& runs, PathArray commandLinePaths)
+    : runs_(runs), window_(runs), view_(runs, window_), commandLinePaths_(std::move(commandLinePaths)) {}
+
+// A settle notice still on its way finds no handler once this is gone.
+Program::~Program() { runs_.NotifyWhenRunSettles(nullptr); }
+
+HWND Program::Start(HINSTANCE instance) { return window_.Create(instance, Events()); }
+
+MainWindowEvents Program::Events() {
+  MainWindowEvents events;
+  events.created = [this] { InitialiseMainWindow(); };
+  events.closeRequested = [this] { ShutDownOnClose(); };
+  events.filesDropped = [this](const std::wstring& dropText) { AcceptDroppedFiles(dropText); };
+  events.tick = [this] { VerifyFinishedRows(); };
+  events.applyTick = [this] { ApplyRunChanges(); };
+  events.exportClicked = [this] { ExportDigests(); };
+  events.pooledRunClicked = [this] { StartPooledRunAndShow(); };
+  events.stopClicked = [this] { runs_.RequestStop(); };
+  events.copyKey = [this] { CopySelectedDigest(); };
+  events.nextProblemKey = [this](bool backwards) { SelectNextProblem(backwards); };
+  events.checkAgainKey = [this] { CheckProblemsAgain(); };
+  events.summaryKey = [this] { CopyProblemSummary(); };
+  events.rowMenu = [this](POINT screenPoint) { ShowRowMenu(screenPoint); };
+  return events;
+}
+
+void Program::ApplyRunChanges() { view_.Apply(); }
 
 // The new rows are shown at once rather than at the next application.
-void StartPooledRunAndShow() {
-  StartPooledRun();
+void Program::StartPooledRunAndShow() {
+  runs_.StartPooledRun();
   ApplyRunChanges();
 }
 
-void ClickPooledRunButton(std::intptr_t, std::intptr_t, std::intptr_t) { StartPooledRunAndShow(); }
+void Program::RequestPooledRun() {
+  CallLater(
+      [](std::intptr_t program, std::intptr_t, std::intptr_t) {
+        reinterpret_cast<Program*>(program)->StartPooledRunAndShow();
+      },
+      reinterpret_cast<std::intptr_t>(this));
+}
 
-}  // namespace
+void Program::ShowSettledRun() {
+  ApplyRunChanges();
+  VerifyFinishedRows();
+}
 
 std::wstring DigestListPath() {
   return WideRunDirectory() + L"\\" + WideOf(Text(texts::kDigestListName));
 }
 
-void RequestPooledRun() { CallLater(ClickPooledRunButton); }
-
 namespace {
 
 // 标签1 says which list and why; the window stays as it was.
-void ReportUnusableList(const std::wstring& listPath, const Text& reason) {
-  SetCaption(标签1, ConcatTexts({reason, ": ", AnsiTextOf(listPath)}));
+void ReportUnusableList(HWND label, const std::wstring& listPath, const Text& reason) {
+  SetCaption(label, ConcatTexts({reason, ": ", AnsiTextOf(listPath)}));
 }
 
 Text UnreadableReason(const std::wstring& listPath) {
@@ -47,16 +79,16 @@ Text UnreadableReason(const std::wstring& listPath) {
 
 // The list's entries; none, with the reason shown, when it cannot be read
 // or holds no entry (an empty file reads as nothing, but opens).
-std::vector<DigestListEntry> ReadUsableList(const std::wstring& listPath) {
+std::vector<DigestListEntry> ReadUsableList(const std::wstring& listPath, HWND label) {
   const ByteBuffer content = ReadWholeFile(listPath);
   if (content.IsEmpty() && ReadError(listPath) != 0) {
-    ReportUnusableList(listPath, UnreadableReason(listPath));
+    ReportUnusableList(label, listPath, UnreadableReason(listPath));
     return {};
   }
   const Text listName = AnsiTextOf(WideFileNameOf(listPath));
   const DigestListKind kind = IsMd5IniName(listName) ? DigestListKind::kIni : DigestListKind::kMd5sum;
   auto entries = ParseDigestList(content, AnsiTextOf(WideFolderOf(listPath)), kind, Utf8ToAnsi);
-  if (entries.empty()) ReportUnusableList(listPath, texts::kListEmpty);
+  if (entries.empty()) ReportUnusableList(label, listPath, texts::kListEmpty);
   return entries;
 }
 
@@ -75,68 +107,41 @@ std::wstring WidePathOf(const DigestListEntry& entry, const std::wstring& folder
 
 }  // namespace
 
-bool LoadDigestList(const std::wstring& givenPath) {
+bool Program::LoadDigestList(const std::wstring& givenPath) {
   const std::wstring listPath = FullWidePath(givenPath);
-  const auto entries = ReadUsableList(listPath);
+  const auto entries = ReadUsableList(listPath, window_.countLabel);
   if (entries.empty()) return false;
   // The list replaces whatever was shown; the old run reads nothing more.
-  RequestStop();
-  filePaths.Clear();
-  expectedDigests.Clear();
-  verifiedListFolder = WideFolderOf(listPath);
+  runs_.RequestStop();
+  runs_.filePaths.Clear();
+  runs_.verifiedListFolder = WideFolderOf(listPath);
   for (const DigestListEntry& entry : entries) {
-    filePaths.Append(WidePathOf(entry, verifiedListFolder), entry.refused);
-    expectedDigests.Append(entry.digest);
+    runs_.filePaths.Append(ListedEntry(WidePathOf(entry, runs_.verifiedListFolder), runs_.verifiedListFolder,
+                                       entry.digest, entry.refused, entry.line));
   }
   RequestPooledRun();
   return true;
 }
 
-void EnterVerificationMode(const std::wstring& listPath) {
+void Program::EnterVerificationMode(const std::wstring& listPath) {
   if (!LoadDigestList(listPath)) return;  // hashing as before, the reason shown
-  verificationMode = true;
-  SetVisible(按钮1, false);
+  runs_.verificationMode = true;
+  SetVisible(window_.exportButton, false);
 }
 
-void EnterVerificationModeIfListed() {
+void Program::EnterVerificationModeIfListed() {
   if (FileExists(DigestListPath())) EnterVerificationMode(DigestListPath());
 }
 
-namespace {
-bool closeRequested = false;
-}  // namespace
-
-bool IsClosing() { return closeRequested; }
-
-void ShutDownOnClose() {
+void Program::ShutDownOnClose() {
   // The window goes at once and the run stops as 停止 stops it: files are
   // only read, so nothing is lost. Waiting for the pool then takes only
   // the chunks in flight; a second close meanwhile ends at once.
-  closeRequested = true;
-  ShowWindow(WindowHandleOf(mainWindow), SW_HIDE);
-  RequestStop();
-  workerPool->Stop();
-  std::exit(0);  // runs ReleaseGlobals; the window's own close never happens
-}
-
-void ShowSettledRun() {
-  ApplyRunChanges();
-  VerifyFinishedRows();
-}
-
-MainWindowEvents ProgramEvents() {
-  MainWindowEvents events;
-  events.created = InitialiseMainWindow;
-  events.closeRequested = ShutDownOnClose;
-  events.filesDropped = AcceptDroppedFiles;
-  events.tick = VerifyFinishedRows;
-  events.exportClicked = ExportDigests;
-  events.pooledRunClicked = StartPooledRunAndShow;
-  events.stopClicked = RequestStop;
-  events.copyKey = CopySelectedDigest;
-  events.nextProblemKey = SelectNextProblem;
-  events.checkAgainKey = CheckProblemsAgain;
-  events.summaryKey = CopyProblemSummary;
-  events.rowMenu = ShowRowMenu;
-  return events;
+  closeRequested_ = true;
+  ShowWindow(window_.window, SW_HIDE);
+  runs_.RequestStop();
+  runs_.workerPool.Stop();
+  // The window's own close never happens, and the coordinator is not
+  // destroyed: the process ends here.
+  std::exit(0);
 }

@@ -4,16 +4,16 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
-#include <iterator>
+#include <cstring>
 #include <utility>
 
+#include "runs/file_row.h"
+#include "services/list_control.h"
 #include "services/message_pump.h"
 #include "services/texts.h"
 #include "shell/export.h"
 #include "shell/resource_ids.h"
 #include "shell/window_layout.h"
-
-MainWindow theMainWindow;
 
 namespace {
 
@@ -30,33 +30,6 @@ struct ChildPlace {
 constexpr ChildPlace kPooledRunButtonPlace{256, 144, 100, 24};
 constexpr ChildPlace kPlainRunButtonPlace{32, 388, 100, 24};
 constexpr ChildPlace kUnplaced{0, 0, 0, 0};
-
-struct ListColumn {
-  const char* header;
-  int width;
-  int format;
-};
-constexpr ListColumn kListColumns[] = {
-    {"", 20, LVCFMT_LEFT},
-    {texts::kColumnPath, 200, LVCFMT_LEFT},
-    {texts::kColumnSize, 150, LVCFMT_LEFT},
-    {texts::kColumnDigest, 200, LVCFMT_CENTER},
-    {texts::kColumnProgress, 150, LVCFMT_LEFT},
-};
-// The program keeps the rows (LVS_OWNERDATA): 100,000 of them cost one
-// count, and the list asks for the texts of the rows it draws. A header
-// click sorts them (SortShownRows).
-constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
-                             LVS_SINGLESEL | LVS_OWNERDATA;
-// Info tips: a failed row's reason shows over it.
-constexpr DWORD kListExStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP;
-constexpr COLORREF kListTextColor = 0x000000;
-constexpr COLORREF kListTextBackColor = 0xFFFFFF;
-constexpr COLORREF kListBackColor = 0xFFFFFF;
-// A blank image list of 1 x 20 images: the list makes every row as high as
-// its small images, which gives the drawn progress bars their height.
-constexpr int kRowImageWidth = 1;
-constexpr int kRowImageHeight = 20;
 
 constexpr int kProgressMinimum = 0;
 constexpr int kProgressMaximum = 100;
@@ -78,40 +51,6 @@ HWND CreateChild(HWND parent, const char* windowClass, const char* caption, DWOR
   return child;
 }
 
-// Rows are as high as the blank images; the list keeps the new image list
-// and hands back the one it replaces.
-void SetRowImages(HWND list, UINT dpi) {
-  HIMAGELIST rowHeight =
-      ImageList_Create(kRowImageWidth, ScaleForDpi(kRowImageHeight, dpi), ILC_COLOR, 0, 1);
-  auto previous = reinterpret_cast<HIMAGELIST>(
-      SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowHeight)));
-  if (previous != nullptr) ImageList_Destroy(previous);
-}
-
-HWND CreateList(HWND parent, UINT dpi, HFONT font) {
-  HWND list = CreateChild(parent, WC_LISTVIEWA, "", kListStyle, WS_EX_CLIENTEDGE, kUnplaced,
-                          kIdList, dpi, font);
-  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
-  for (int i = 0; i < static_cast<int>(std::size(kListColumns)); ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = kListColumns[i].format;
-    column.cx = ScaleForDpi(kListColumns[i].width, dpi);
-    column.pszText = const_cast<char*>(kListColumns[i].header);
-    column.iSubItem = i;
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
-                 reinterpret_cast<LPARAM>(&column));
-  }
-  SendMessageA(list, LVM_SETTEXTCOLOR, 0, kListTextColor);
-  SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, kListTextBackColor);
-  SendMessageA(list, LVM_SETBKCOLOR, 0, kListBackColor);
-  SetRowImages(list, dpi);  // the list destroys its image lists with itself
-  // It asks its parent for texts in UTF-16, so every name shows exactly;
-  // LVM_GETITEMTEXTA still answers the ANSI form.
-  SendMessageA(list, CCM_SETUNICODEFORMAT, TRUE, 0);
-  return list;
-}
-
 HWND CreateButton(HWND parent, const char* caption, bool visible, const ChildPlace& place,
                   int id, UINT dpi, HFONT font) {
   const DWORD style = (visible ? WS_VISIBLE : 0) | WS_TABSTOP | WS_CLIPSIBLINGS | BS_PUSHBUTTON;
@@ -122,13 +61,14 @@ void MoveTo(HWND child, const RECT& place) {
   MoveWindow(child, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
 }
 
-void ResetExportDialog() {
-  通用对话框1 = FileDialogComponent{};
-  通用对话框1.type = FileDialogComponent::kSave;
-  通用对话框1.defaultExtension = kExportDefaultExtension;
-  通用对话框1.extraFlags = kExportDialogFlags;
-  通用对话框1.filter = ExportFilter();
-  通用对话框1.filterIndex = kExportDigestList;
+FileDialogComponent ExportDialog() {
+  FileDialogComponent dialog;
+  dialog.type = FileDialogComponent::kSave;
+  dialog.defaultExtension = kExportDefaultExtension;
+  dialog.extraFlags = kExportDialogFlags;
+  dialog.filter = ExportFilter();
+  dialog.filterIndex = kExportDigestList;
+  return dialog;
 }
 
 bool IsDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
@@ -142,33 +82,39 @@ bool IsCopyKey(const MSG& message) { return IsKey(message, 'C', true, false); }
 
 }  // namespace
 
-// The message loops ask this before the dialog manager sees a key.
+// The message loops ask this before the dialog manager sees a key; the key
+// went to the main window or one of its controls.
 bool MainWindow::TakeShortcutKey(const MSG& message) {
-  const MainWindowEvents& events = theMainWindow.events_;
-  if (IsCopyKey(message) && events.copyKey != nullptr) {
-    events.copyKey();
-  } else if (IsKey(message, 'C', true, true) && events.summaryKey != nullptr) {
-    events.summaryKey();
+  HWND root = GetAncestor(message.hwnd, GA_ROOT);
+  const auto* self = reinterpret_cast<const MainWindow*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+  return self != nullptr && self->OnShortcutKey(message);
+}
+
+bool MainWindow::OnShortcutKey(const MSG& message) const {
+  if (IsCopyKey(message) && events_.copyKey) {
+    events_.copyKey();
+  } else if (IsKey(message, 'C', true, true) && events_.summaryKey) {
+    events_.summaryKey();
   } else if (message.message == WM_KEYDOWN && message.wParam == VK_F8 && !IsDown(VK_CONTROL) &&
-             !IsDown(VK_MENU) && events.nextProblemKey != nullptr) {
-    events.nextProblemKey(IsDown(VK_SHIFT));
-  } else if (IsKey(message, VK_F5, false, false) && events.checkAgainKey != nullptr) {
-    events.checkAgainKey();
+             !IsDown(VK_MENU) && events_.nextProblemKey) {
+    events_.nextProblemKey(IsDown(VK_SHIFT));
+  } else if (IsKey(message, VK_F5, false, false) && events_.checkAgainKey) {
+    events_.checkAgainKey();
   } else {
     return false;
   }
   return true;
 }
 
-void MainWindow::Run(void (*handler)()) const {
-  if (handler != nullptr) handler();
+void MainWindow::Run(const std::function<void()>& handler) const {
+  if (handler) handler();
 }
 
 // Builds the ten components in tab order, then runs the created event.
 LRESULT MainWindow::OnCreate() {
   font_ = GuiFont(dpi_);
   HFONT font = font_.Handle();
-  list = CreateList(window, dpi_, font);
+  list.Create(window, kIdList, dpi_, font);
   exportButton = CreateButton(window, texts::kExportButton, true, kUnplaced, kIdExportButton, dpi_, font);
   // First in the z-order, so Tab runs along the strip: the list, 停止,
   // then 导出文件.
@@ -187,10 +133,10 @@ LRESULT MainWindow::OnCreate() {
   SendMessageA(progressBar, PBM_SETPOS, kProgressMinimum, 0);
   LayOut();
   SetTimer(window, kClockTimerId, kClockIntervalMs, nullptr);  // 时钟1
-  ResetExportDialog();
+  exportDialog = ExportDialog();
   dropTarget.handler = events_.filesDropped;
   SetKeyboardWindow(window, TakeShortcutKey);  // Tab, Shift+Tab, Ctrl+C
-  if (list == nullptr || exportButton == nullptr || progressBar == nullptr) return -1;
+  if (list.Handle() == nullptr || exportButton == nullptr || progressBar == nullptr) return -1;
   Run(events_.created);
   return 0;
 }
@@ -200,7 +146,7 @@ void MainWindow::LayOut() {
   GetClientRect(window, &client);
   if (client.right <= 0 || client.bottom <= 0) return;  // minimised
   const ComponentPlaces places = LayOutComponents(SIZE{client.right, client.bottom}, dpi_);
-  MoveTo(list, places.list);
+  MoveTo(list.Handle(), places.list);
   MoveTo(stopButton, places.stopButton);
   MoveTo(countLabel, places.countLabel);
   MoveTo(countsLabel, places.countsLabel);
@@ -212,16 +158,15 @@ void MainWindow::LayOut() {
 // widths they have, scaled, so a column the user widened stays wider.
 void MainWindow::ApplyDpi(UINT previousDpi) {
   GuiFont font(dpi_);
-  for (HWND child : {list, exportButton, pooledRunButton, plainRunButton, stopButton, countLabel,
-                     countsLabel, progressBar}) {
+  for (HWND child : {list.Handle(), exportButton, pooledRunButton, plainRunButton, stopButton,
+                     countLabel, countsLabel, progressBar}) {
     SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), TRUE);
   }
   font_ = std::move(font);  // the previous font goes once no control uses it
-  SetRowImages(list, dpi_);
-  for (int i = 0; i < static_cast<int>(std::size(kListColumns)); ++i) {
-    const int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i),
-                 MulDiv(width, static_cast<int>(dpi_), static_cast<int>(previousDpi)));
+  list.SetRowHeight(dpi_);
+  for (std::int32_t i = 0; i < kColumnCount; ++i) {
+    const int width = ListColumnWidth(list.Handle(), i);
+    ListSetColumnWidth(list.Handle(), i, MulDiv(width, static_cast<int>(dpi_), static_cast<int>(previousDpi)));
   }
   for (HWND hidden : {pooledRunButton, plainRunButton}) {
     RECT place{};
@@ -269,18 +214,29 @@ void MainWindow::OnCommand(int id, int notification) {
 
 // The list hands its right-click (and menu key) on to its parent.
 void MainWindow::OnContextMenu(HWND clicked, LPARAM screenPoint) {
-  if (clicked != list || events_.rowMenu == nullptr) return;
+  if (clicked != list.Handle() || !events_.rowMenu) return;
   events_.rowMenu(POINT{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)});
 }
 
 void MainWindow::OnTimer(UINT_PTR timerId) {
   if (timerId == kClockTimerId) Run(events_.tick);
+  if (timerId == kApplyTimerId) Run(events_.applyTick);
+}
+
+// Only the list's notices are answered; every other is 0.
+LRESULT MainWindow::OnNotify(LPARAM lParam) {
+  if (lParam == 0) return 0;
+  // Copied out: the record is read again as the type its code names.
+  NMHDR header{};
+  std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof header);
+  if (header.hwndFrom == nullptr || header.hwndFrom != list.Handle()) return 0;
+  return list.OnNotify(lParam);
 }
 
 // Without a close handler the window closes the ordinary way and ends the
 // message loop.
 void MainWindow::OnClose() {
-  if (events_.closeRequested != nullptr) {
+  if (events_.closeRequested) {
     events_.closeRequested();
   } else {
     DestroyWindow(window);
@@ -289,10 +245,12 @@ void MainWindow::OnClose() {
 
 void MainWindow::OnDestroy() {
   KillTimer(window, kClockTimerId);
+  KillTimer(window, kApplyTimerId);
   SetKeyboardWindow(nullptr, nullptr);
   RevokeFileDrop(dropTarget);  // OLE wants the registration gone before the window
-  window = list = exportButton = pooledRunButton = plainRunButton = stopButton = countLabel =
-      countsLabel = progressBar = nullptr;
+  list.Forget();
+  window = exportButton = pooledRunButton = plainRunButton = stopButton = countLabel = countsLabel =
+      progressBar = nullptr;
   PostQuitMessage(0);
 }
 
@@ -301,7 +259,7 @@ LRESULT MainWindow::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_CREATE:
       return OnCreate();
     case WM_SIZE:
-      if (list != nullptr) LayOut();
+      if (list.Handle() != nullptr) LayOut();
       return 0;
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
@@ -315,6 +273,8 @@ LRESULT MainWindow::OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
+    case WM_NOTIFY:
+      return OnNotify(lParam);
     case WM_CONTEXTMENU:
       OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
       return 0;
@@ -394,6 +354,3 @@ HWND MainWindow::Create(HINSTANCE instance, const MainWindowEvents& windowEvents
   return created;
 }
 
-HWND CreateMainWindow(HINSTANCE instance, const MainWindowEvents& events) {
-  return theMainWindow.Create(instance, events);
-}

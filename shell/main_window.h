@@ -1,12 +1,17 @@
-// The main window and its ten components, under their own names.
+// The main window and its ten components.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
+#include "runs/run_coordinator.h"
 #include "services/dpi.h"
 #include "services/file_dialog.h"
 #include "services/file_drop.h"
 #include "services/text.h"
+#include "shell/results_list.h"
 
 // Outer width of the main window at 96 DPI, frame included; it opens as
 // tall as its components need.
@@ -22,29 +27,38 @@ inline constexpr int kIdProgressBar = 1007;
 inline constexpr int kIdCounts = 1008;
 inline constexpr UINT_PTR kClockTimerId = 1;
 inline constexpr UINT kClockIntervalMs = 400;  // 时钟1
+// The window's second timer: what the runs published is shown this often.
+inline constexpr UINT_PTR kApplyTimerId = 2;
+inline constexpr UINT kApplyIntervalMs = 40;  // 25 updates a second
 
 // The handlers the window's events run, all on the window thread. A null
 // entry leaves that event unhandled (tests wire only what they need).
 struct MainWindowEvents {
-  void (*created)() = nullptr;               // after all components exist
-  void (*closeRequested)() = nullptr;        // instead of the default close
-  void (*filesDropped)(const std::wstring&) = nullptr;
-  void (*tick)() = nullptr;                  // 时钟1, every 400 ms
-  void (*exportClicked)() = nullptr;         // 按钮1
-  void (*pooledRunClicked)() = nullptr;      // 按钮_线程池获取
-  void (*stopClicked)() = nullptr;           // 按钮_线程池获取1
-  void (*copyKey)() = nullptr;               // Ctrl+C anywhere in the window
-  void (*nextProblemKey)(bool backwards) = nullptr;  // F8, Shift+F8
-  void (*checkAgainKey)() = nullptr;         // F5
-  void (*summaryKey)() = nullptr;            // Ctrl+Shift+C
+  std::function<void()> created;         // after all components exist
+  std::function<void()> closeRequested;  // instead of the default close
+  std::function<void(const std::wstring&)> filesDropped;
+  std::function<void()> tick;            // 时钟1, every 400 ms
+  std::function<void()> applyTick;       // every kApplyIntervalMs, once started
+  std::function<void()> exportClicked;   // 按钮1
+  std::function<void()> pooledRunClicked;  // 按钮_线程池获取
+  std::function<void()> stopClicked;     // 按钮_线程池获取1
+  std::function<void()> copyKey;         // Ctrl+C anywhere in the window
+  std::function<void(bool backwards)> nextProblemKey;  // F8, Shift+F8
+  std::function<void()> checkAgainKey;   // F5
+  std::function<void()> summaryKey;      // Ctrl+Shift+C
   // Right-click on 超级列表框 or its menu key; (-1, -1) from the keyboard.
-  void (*rowMenu)(POINT screenPoint) = nullptr;
+  std::function<void(POINT screenPoint)> rowMenu;
 };
 
 // The main window: it builds its components, lays them out for its size
-// and DPI, and runs the handlers of MainWindowEvents. One per process.
+// and DPI, hands the list's notices to the list, and runs the handlers of
+// MainWindowEvents. `runs` is what its list shows.
 class MainWindow {
  public:
+  explicit MainWindow(RunCoordinator& runs) : list(runs) {}
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
   // Creates and shows the window centred on the screen; the created event
   // has run when this returns. Null on failure.
   HWND Create(HINSTANCE instance, const MainWindowEvents& events);
@@ -52,7 +66,7 @@ class MainWindow {
 
   // The components by role, each beside its name in the design.
   HWND window = nullptr;
-  HWND list = nullptr;             // 超级列表框
+  ResultsList list;                // 超级列表框
   HWND exportButton = nullptr;     // 按钮1
   HWND pooledRunButton = nullptr;  // 按钮_线程池获取, hidden
   HWND plainRunButton = nullptr;   // 按钮_普通获取, hidden
@@ -67,8 +81,10 @@ class MainWindow {
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static bool TakeShortcutKey(const MSG& message);
+  bool OnShortcutKey(const MSG& message) const;
   LRESULT OnMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnCreate();
+  LRESULT OnNotify(LPARAM lParam);
   void OnCommand(int id, int notification);
   void OnContextMenu(HWND clicked, LPARAM screenPoint);
   void OnTimer(UINT_PTR timerId);
@@ -78,28 +94,10 @@ class MainWindow {
   void OnGetMinMaxInfo(MINMAXINFO& limits) const;
   void LayOut();
   void ApplyDpi(UINT previousDpi);
-  void Run(void (*handler)()) const;
+  void Run(const std::function<void()>& handler) const;
 
   MainWindowEvents events_;
   UINT dpi_ = kDesignDpi;
   GuiFont font_;
 };
 
-extern MainWindow theMainWindow;
-// The design's names for the main window and its components.
-inline HWND& mainWindow = theMainWindow.window;
-inline HWND& 超级列表框 = theMainWindow.list;
-inline HWND& 按钮1 = theMainWindow.exportButton;
-inline HWND& 按钮_线程池获取 = theMainWindow.pooledRunButton;
-inline HWND& 按钮_普通获取 = theMainWindow.plainRunButton;
-inline HWND& 按钮_线程池获取1 = theMainWindow.stopButton;
-inline HWND& 标签1 = theMainWindow.countLabel;
-inline HWND& 标签_统计 = theMainWindow.countsLabel;
-inline HWND& 进度条1 = theMainWindow.progressBar;
-inline FileDialogComponent& 通用对话框1 = theMainWindow.exportDialog;
-inline FileDropComponent& 拖放对象1 = theMainWindow.dropTarget;
-
-// theMainWindow.Create.
-HWND CreateMainWindow(HINSTANCE instance, const MainWindowEvents& events);
-
-inline HWND WindowHandleOf(HWND component) { return component; }

@@ -13,6 +13,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 
 #include "services/wide_paths.h"
@@ -25,7 +26,7 @@ struct WalkedBatch {
 class PathWalker {
  public:
   static constexpr std::size_t kBatchSize = 1024;
-  using Receiver = void (*)(const WalkedBatch& batch);
+  using Receiver = std::function<void(const WalkedBatch& batch)>;
 
   // Window thread: starts the UI tasks that carry the batches, and the
   // walker thread. The object is meant to live until the process ends.

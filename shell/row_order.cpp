@@ -7,16 +7,15 @@
 #include <utility>
 
 #include "runs/file_row.h"
-#include "runs/globals.h"
 #include "shell/row_texts.h"
 
 namespace {
 
 // Problems first: mismatched, failed, then pending, then passed.
-std::int32_t ProgressRank(const RowSnapshot& row) {
+std::int32_t ProgressRank(const RowSnapshot& row, bool verifying) {
   if (row.verdict == RowVerdict::kMismatch) return 0;
   if (row.phase == RowPhase::kFailed) return 1;
-  if (!HasPassed(row)) return 2;
+  if (!HasPassed(row, verifying)) return 2;
   return 3;
 }
 
@@ -59,16 +58,8 @@ std::wstring CollationKey(std::wstring wide) {
   return key;
 }
 
-// The path keys of one run, made at its first sort by path: a name stays
-// the same through a run, so later sorts only compare. What every key
-// starts with (the folder, mostly) is cut off, which keeps them small and
-// their comparison short. Window thread only.
-struct PathKeys {
-  std::uint32_t generation = 0;
-  std::int32_t count = -1;
-  std::vector<std::wstring> keys;
-};
-
+// What every key starts with (the folder, mostly) is cut off, which keeps
+// them small and their comparison short.
 void CutCommonStart(std::vector<std::wstring>& keys) {
   if (keys.empty()) return;
   std::size_t common = keys.front().size();
@@ -80,19 +71,15 @@ void CutCommonStart(std::vector<std::wstring>& keys) {
   for (std::wstring& key : keys) key.erase(0, common);
 }
 
-const std::vector<std::wstring>& PathKeysOf(const RunRows& rows) {
-  static PathKeys cached;
+const std::vector<std::wstring>& PathKeysOf(const RunRows& rows, bool verifying, PathKeys& cached) {
   if (cached.generation == rows.Generation() && cached.count == rows.Count()) return cached.keys;
-  std::vector<std::int32_t> positions;
-  positions.reserve(static_cast<std::size_t>(rows.Count()));
-  for (std::int32_t row = 0; row < rows.Count(); ++row) positions.push_back(rows.PositionOf(row));
-  const std::vector<std::wstring> paths = filePaths.WideAtEach(positions);
   std::vector<std::wstring> keys;
-  keys.reserve(positions.size());
-  for (std::size_t row = 0; row < positions.size(); ++row) {
-    RowSnapshot snapshot;  // the shown name needs only the position
-    snapshot.position = positions[row];
-    keys.push_back(CollationKey(RowCellWideText(snapshot, kColumnPath, paths[row])));
+  keys.reserve(static_cast<std::size_t>(rows.Count()));
+  for (std::int32_t row = 0; row < rows.Count(); ++row) {
+    RowSnapshot snapshot;  // the shown name needs only the entry
+    snapshot.position = rows.PositionOf(row);
+    snapshot.entry = &rows.EntryOf(row);
+    keys.push_back(CollationKey(RowCellWideText(snapshot, kColumnPath, verifying)));
   }
   CutCommonStart(keys);
   cached = PathKeys{rows.Generation(), rows.Count(), std::move(keys)};
@@ -104,37 +91,49 @@ struct SortKey {
   std::int32_t position = 0;
   std::int64_t number = 0;  // size or rank
   const std::wstring* text = nullptr;  // name, as its path key
-  std::string digest;       // 32 upper-case digits, or nothing
+  Digest digest;            // none until final
 };
 
-SortKey KeyOf(const RunRows& rows, std::int32_t row, std::int32_t column) {
+SortKey KeyOf(const RunRows& rows, std::int32_t row, std::int32_t column, bool verifying,
+              PathKeys& pathKeys) {
   if (column == kColumnNumber) return SortKey{row, rows.PositionOf(row), 0, nullptr, {}};
   if (column == kColumnPath) {
-    const auto& keys = PathKeysOf(rows);
+    const auto& keys = PathKeysOf(rows, verifying, pathKeys);
     return SortKey{row, rows.PositionOf(row), 0, &keys[static_cast<std::size_t>(row)], {}};
   }
   const RowSnapshot snapshot = rows.Read(row);
   SortKey key{row, snapshot.position, 0, nullptr, {}};
-  if (column == kColumnDigest) key.digest = snapshot.digest.Bytes();
+  if (column == kColumnDigest) key.digest = snapshot.digest;
   if (column == kColumnSize) key.number = snapshot.phase == RowPhase::kFailed ? -1 : snapshot.size;
-  if (column == kColumnProgress) key.number = ProgressRank(snapshot);
+  if (column == kColumnProgress) key.number = ProgressRank(snapshot, verifying);
   return key;
+}
+
+// As the shown digits compare: no digest first, then byte by byte (two
+// upper-case digits per byte sort as the byte does).
+int CompareDigests(const Digest& a, const Digest& b) {
+  if (a.length != b.length) return a.length < b.length ? -1 : 1;
+  const auto [left, right] = std::mismatch(a.bytes.begin(), a.bytes.begin() + a.length, b.bytes.begin());
+  if (left == a.bytes.begin() + a.length) return 0;
+  return *left < *right ? -1 : 1;
 }
 
 // Negative, zero or positive as a sorts before, with or after b.
 int Compare(const SortKey& a, const SortKey& b, std::int32_t column) {
   if (column == kColumnPath) return a.text->compare(*b.text);
-  if (column == kColumnDigest) return a.digest.compare(b.digest);
+  if (column == kColumnDigest) return CompareDigests(a.digest, b.digest);
   if (a.number != b.number) return a.number < b.number ? -1 : 1;
   return 0;
 }
 
 }  // namespace
 
-std::vector<std::int32_t> RowsInOrder(const RunRows& rows, std::int32_t column, bool descending) {
+std::vector<std::int32_t> RowsInOrder(const RunRows& rows, std::int32_t column, bool descending,
+                                      bool verifying, PathKeys& pathKeys) {
   std::vector<SortKey> keys;
   keys.reserve(static_cast<std::size_t>(rows.Count()));
-  for (std::int32_t row = 0; row < rows.Count(); ++row) keys.push_back(KeyOf(rows, row, column));
+  for (std::int32_t row = 0; row < rows.Count(); ++row)
+    keys.push_back(KeyOf(rows, row, column, verifying, pathKeys));
   std::sort(keys.begin(), keys.end(), [column, descending](const SortKey& a, const SortKey& b) {
     int order = Compare(a, b, column);
     if (order == 0) order = a.position < b.position ? -1 : (a.position > b.position ? 1 : 0);

@@ -1,12 +1,9 @@
 #include <windows.h>
 
-#include "runs/globals.h"
-#include "services/texts.h"
-#include "runs/pooled_run.h"
 #include "services/text_ops.h"
 #include "services/wide_paths.h"
 #include "shell/digest_list.h"
-#include "shell/handlers.h"
+#include "shell/program.h"
 
 namespace {
 
@@ -29,12 +26,12 @@ bool IsDigestListPath(const std::wstring& path) {
   return listName && !IsFolder(path);
 }
 
-void TakeStartingInput() {
-  if (commandLinePaths.empty()) {
+void Program::TakeStartingInput() {
+  if (commandLinePaths_.empty()) {
     EnterVerificationModeIfListed();
-  } else if (commandLinePaths.size() == 1 && IsDigestListPath(commandLinePaths.front())) {
-    EnterVerificationMode(commandLinePaths.front());
+  } else if (commandLinePaths_.size() == 1 && IsDigestListPath(commandLinePaths_.front())) {
+    EnterVerificationMode(commandLinePaths_.front());
   } else {
-    AcceptPaths(commandLinePaths);
+    AcceptPaths(commandLinePaths_);
   }
 }

@@ -1,67 +1,32 @@
-#include "shell/startup.h"
-
+// Start-up of the main window: the created event's handler.
 #include <windows.h>
 
 #include <cstdint>
 
-#include "render/cell_colors.h"
-#include "render/progress_cells.h"
-#include "runs/globals.h"
 #include "runs/pooled_run.h"
 #include "services/file_drop.h"
-#include "services/list_control.h"
-#include "services/text_ops.h"
 #include "services/ui_tasks.h"
-#include "shell/handlers.h"
-#include "shell/main_window.h"
-#include "shell/run_view.h"
+#include "shell/program.h"
 
 namespace {
 
 constexpr double kWorkersPerProcessor = 2.0;
-constexpr COLORREF kWhite = 0xFFFFFF;
-constexpr COLORREF kRed = 0x0000FF;  // RGB(255, 0, 0)
-constexpr COLORREF kProblemRed = 0x0000D0;  // RGB(208, 0, 0): red that reads on white
-
-void SetWorkerThreadCount() {
-  workerThreadCount =
-      static_cast<std::int32_t>(static_cast<double>(ProcessorCount()) * kWorkersPerProcessor);
-}
-
-void SetCellColors() {
-  listTextColor = ListTextColor(超级列表框);
-  listBackColor = ListBackColor(超级列表框);
-  listTextBackColor = ListTextBackColor(超级列表框);
-  selectedCellColor = MakeRgb(0, 96, 192);
-  progressDoneColor = MakeRgb(204, 255, 0);
-  progressRestColor = kWhite;
-  progressTextColor = listTextColor;
-  progressSelectedTextColor = kRed;
-  problemTextColor = kProblemRed;
-}
-
-void InstallCellDrawing() {
-  cellTextSource = ShownCellText;
-  cellProblemSource = ShownCellIsProblem;
-  rowTipSource = ShownRowReason;
-  columnClickHandler = SortShownRows;
-  cellBarSource = ShownCellBar;
-  cellWideTextSource = ShownCellWideText;
-  drawnList = WindowHandleOf(超级列表框);
-  previousWindowProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(WindowHandleOf(mainWindow), GWLP_WNDPROC,
-                        reinterpret_cast<LONG_PTR>(MainWindowSubclassProc)));
-}
 
 }  // namespace
 
-void InitialiseMainWindow() {
-  SetWorkerThreadCount();
-  SetCellColors();
-  InstallCellDrawing();
-  StartApplyingRunChanges(WindowHandleOf(mainWindow));
+void Program::InitialiseMainWindow() {
+  runs_.workerThreadCount =
+      static_cast<std::int32_t>(static_cast<double>(ProcessorCount()) * kWorkersPerProcessor);
+  window_.list.ReadColors();
+  SetTimer(window_.window, kApplyTimerId, kApplyIntervalMs, nullptr);
   StartUiTasks();
-  NotifyWhenRunSettles(ShowSettledRun);
-  RegisterFileDrop(拖放对象1, WindowHandleOf(mainWindow));
+  // Posted: the worker does not wait for the window. A run that a newer
+  // one replaced meanwhile shows nothing of its own.
+  runs_.NotifyWhenRunSettles([this](std::uint32_t generation) {
+    PostUiTask([this, generation] {
+      if (runs_.IsCurrentRun(generation)) ShowSettledRun();
+    });
+  });
+  RegisterFileDrop(window_.dropTarget, window_.window);
   TakeStartingInput();
 }

@@ -1,26 +1,21 @@
 #include <vector>
 
-#include "runs/globals.h"
 #include "runs/run_rows.h"
-#include "services/text_ops.h"
-#include "shell/digest_list.h"
-#include "shell/handlers.h"
-#include "shell/run_view.h"
+#include "shell/program.h"
 
 // Judges the rows whose digest became final since the last tick: a row is
 // never judged on a "100%" that shows while its last chunk is still read.
-// Digests are compared as numbers (SameDigest).
-// Row r pairs with entry r + 1 of expectedDigests; later rows (dropped
-// files) are never judged.
-void VerifyFinishedRows() {
-  RunRows* rows = ShownRunRows();
+// Each row is judged against its own entry's digest, as bytes; files
+// dropped since the list was loaded have none and are never judged.
+void Program::VerifyFinishedRows() {
+  const std::shared_ptr<RunRows>& rows = window_.list.ShownRows();
   if (rows == nullptr) return;
-  const std::int32_t entries = expectedDigests.Count();
   const std::vector<std::int32_t> finished = rows->TakeFinishedRows();
   for (std::int32_t row : finished) {
-    if (row >= entries) continue;
-    const bool matches = SameDigest(rows->Read(row).digest, expectedDigests.At(row + 1));
+    const FileEntry& entry = rows->EntryOf(row);
+    if (!entry.listed) continue;
+    const bool matches = !entry.expectedDigest.IsEmpty() && rows->Read(row).digest == entry.expectedDigest;
     rows->SetVerdict(row, matches ? RowVerdict::kPassed : RowVerdict::kMismatch);
   }
-  RedrawRowsInView(finished);
+  window_.list.RedrawRowsInView(finished);
 }

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "runs/globals.h"
 #include "bench/intake/answer_probe.h"
 #include "bench/program/bench_clock.h"
 #include "tests/support/program_window.h"
@@ -24,7 +23,7 @@ constexpr int kRepeats = 3;
 bool PumpUntilListed(std::int32_t files) {
   const DWORD start = GetTickCount();
   MSG message;
-  while (filePaths.Count() < files) {
+  while (TheRuns().filePaths.Count() < files) {
     if (GetTickCount() - start >= kIntakeTimeoutMs) return false;
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -44,18 +43,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::int32_t files = std::atoi(argv[2]);
-  HWND window = StartProgramWindow();
-  AnswerProbe probe(window, GetCurrentProcess());
   for (int repeat = 0; repeat < kRepeats; ++repeat) {
-    ResetRuns();
+    ResetRuns();  // a window of its own for each repeat
+    AnswerProbe probe(StartProgramWindow(), GetCurrentProcess());
     probe.Begin();
     const double start = Seconds();
     if (!DropPaths({argv[1]})) return 1;
     const bool done = PumpUntilListed(files);
     const double seconds = Seconds() - start;
     const ProbeFigures figures = probe.End();
-    const std::int32_t listed = filePaths.Count();
-    filePaths.Clear();  // the queued run finds nothing to read
+    const std::int32_t listed = TheRuns().filePaths.Count();
+    TheRuns().filePaths.Clear();  // the queued run finds nothing to read
     std::printf("folder drop: %d of %d paths listed in %.2f s (%.0f paths/s); longest answer %.1f ms%s\n",
                 listed, files, seconds, listed / seconds,
                 figures.longestAnswerMs, done ? "" : " (timed out)");

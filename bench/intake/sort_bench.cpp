@@ -12,7 +12,6 @@
 
 #include "bench/intake/answer_probe.h"
 #include "bench/program/bench_clock.h"
-#include "runs/globals.h"
 #include "runs/pooled_run.h"
 #include "services/list_control.h"
 #include "shell/main_window.h"
@@ -27,11 +26,11 @@ const char* const kColumnNames[kColumns] = {"number", "path", "size", "digest", 
 
 void SortEachColumn(AnswerProbe& probe, const char* when) {
   for (int column = 0; column < kColumns; ++column) {
-    const std::int32_t settled = CurrentRunRows() ? CurrentRunRows()->Counts().done : 0;
+    const std::int32_t settled = TheRuns().CurrentRunRows() ? TheRuns().CurrentRunRows()->Counts().done : 0;
     probe.Begin();
     const double start = Seconds();
     ClickHeader(column);
-    UpdateWindow(超级列表框);  // sorted and drawn
+    UpdateWindow(TheWindow().list.Handle());  // sorted and drawn
     const double seconds = Seconds() - start;
     PumpFor(kSettleMs);  // the probe's waiting question is answered
     const ProbeFigures figures = probe.End();
@@ -49,12 +48,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::int32_t files = std::atoi(argv[2]);
-  HWND window = StartProgramWindow();
-  AnswerProbe probe(window, GetCurrentProcess());
   ResetRuns();
+  AnswerProbe probe(StartProgramWindow(), GetCurrentProcess());
   if (!DropPaths({argv[1]})) return 1;
-  if (!PumpUntil([&] { return ListItemCount(超级列表框) >= files; }, kTimeoutMs)) {
-    std::printf("the rows were not listed in time (%d of %d)\n", ListItemCount(超级列表框), files);
+  if (!PumpUntil([&] { return ListItemCount(TheWindow().list.Handle()) >= files; }, kTimeoutMs)) {
+    std::printf("the rows were not listed in time (%d of %d)\n", ListItemCount(TheWindow().list.Handle()), files);
     std::_Exit(1);
   }
   SortEachColumn(probe, "during the run");

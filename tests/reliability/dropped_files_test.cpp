@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "runs/globals.h"
 #include "runs/pooled_run.h"
 #include "services/files.h"
 #include "tests/reliability/reliability_support.h"
@@ -87,7 +86,7 @@ TEST_F(DroppedFilesTest, BadPathsEndInTheirDefinedRows) {
   const std::string last = folder_.Join("last.bin");
   WriteTestFile(last, 10, 4);
   paths.push_back(last);
-  const auto runBefore = CurrentRunRows();
+  const auto runBefore = TheRuns().CurrentRunRows();
   const std::uint32_t generationBefore = runBefore == nullptr ? 0 : runBefore->Generation();
   ASSERT_TRUE(DropPaths(paths));
   const bool settled = reliability::WaitUntilRowsSettle(kRunTimeoutMs);
@@ -118,7 +117,7 @@ TEST_F(DroppedFilesTest, BadPathsEndInTheirDefinedRows) {
   EXPECT_EQ(right, kCopies);
   EXPECT_EQ(inOrder, static_cast<int>(paths.size()));
   EXPECT_EQ(rows.back().cell[3], ReferenceMd5OfFile(last));
-  EXPECT_EQ(CurrentRunRows()->Generation(), generationBefore + 1) << "runs for one drop";
+  EXPECT_EQ(TheRuns().CurrentRunRows()->Generation(), generationBefore + 1) << "runs for one drop";
   EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + std::to_string(paths.size()) + texts::kArrow +
                              std::to_string(kCopies + 2 + (IsDigestText(rows[4].cell[3]) ? 1 : 0)));
 }

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <thread>
 
-#include "runs/globals.h"
 #include "services/files.h"
 #include "services/list_control.h"
 #include "shell/main_window.h"
@@ -79,8 +78,9 @@ class AnswerWatch {
 };
 
 TEST(LoadStress, TenThousandPathsInOneDrop) {
-  HWND window = StartProgramWindow();
+  StartProgramWindow();
   ResetRuns();
+  HWND window = TheWindow().window;
   TempFolder folder;
   reliability::Untouched untouched;
   std::vector<std::string> files, digests;
@@ -103,7 +103,7 @@ TEST(LoadStress, TenThousandPathsInOneDrop) {
   // Watched while only the program holds the window thread: the run's
   // start (10,000 opens and rows) and half a minute of hashing. Reading
   // 50,000 cells back afterwards holds it too, for the test's sake.
-  ASSERT_TRUE(PumpUntil([] { return ListItemCount(超级列表框) == kPaths; }, kLoadTimeoutMs));
+  ASSERT_TRUE(PumpUntil([] { return ListItemCount(TheWindow().list.Handle()) == kPaths; }, kLoadTimeoutMs));
   PumpFor(30000);
   watch.Stop();
   ASSERT_TRUE(reliability::WaitUntilRowsSettle(kLoadTimeoutMs));
@@ -146,8 +146,7 @@ TEST(LoadStress, DropsWhileRunsAreInProgressThenStopAndDropAgain) {
   };
   for (int i = 0; i < 4; ++i) make(Numbered("listed", i, ".bin"), 48 << 20, 800 + i);
   for (int i = 0; i < 4; ++i) {
-    filePaths.Append(Text(paths[i].c_str()));
-    expectedDigests.Append(Text(digests[i].c_str()));
+    AppendListed(paths[i], digests[i]);
   }
 
   bool sawMismatch = false;
@@ -167,7 +166,7 @@ TEST(LoadStress, DropsWhileRunsAreInProgressThenStopAndDropAgain) {
     PumpFor(50);
     look();
   }
-  ClickButton(按钮_线程池获取1);  // stop
+  ClickButton(TheWindow().stopButton);  // stop
   PumpFor(300);
   look();
   ASSERT_TRUE(DropPaths({paths.back()}));

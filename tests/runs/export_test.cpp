@@ -49,7 +49,7 @@ TEST(ExportTest, ListedFilesBecomeADigestList) {
   const std::string exported = folder.Join("other\\digests");
   {
     DialogUser user(exported, /*confirm=*/true);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   EXPECT_EQ(ReadFileBytes(exported + ".txt"),  // the default extension was added
             first + "=" + ReferenceMd5OfFile(first) + "\r\n" +
@@ -80,7 +80,7 @@ TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {
   const FileFingerprint before = FingerprintOf(ini);
   {
     DialogUser user(ini, /*confirm=*/false);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
     EXPECT_TRUE(user.Found()) << "no save dialog";
   }
   EXPECT_EQ(FingerprintOf(ini), before);
@@ -88,7 +88,7 @@ TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {
   // Confirmed over the old list: replaced whole, nothing of it left.
   {
     DialogUser user(ini, /*confirm=*/true);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   const std::string good = "a.bin=" + ReferenceMd5OfFile(file) + "\r\n";
   const std::string written = ReadFileBytes(ini);
@@ -99,7 +99,7 @@ TEST(ExportTest, KeepingTheProposedNameWritesMd5IniAndCancelWritesNothing) {
       << rest;
   {
     DialogUser user(folder.Join("list"), /*confirm=*/true, kExportMd5sum);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   const std::string md5 = ReadFileBytes(folder.Join("list.md5"));
   const std::string goodMd5 = Lower(ReferenceMd5OfFile(file)) + " *a.bin\r\n";
@@ -131,7 +131,7 @@ TEST(ExportTest, ExportedTreeVerifiesFromItsRootInBothTypes) {
 
   {
     DialogUser user(root + "\\md5.ini", /*confirm=*/true);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   std::string ini, md5;
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -143,7 +143,7 @@ TEST(ExportTest, ExportedTreeVerifiesFromItsRootInBothTypes) {
   EXPECT_EQ(ReadFileBytes(root + "\\md5.ini"), ini);
   {
     DialogUser user(root + "\\list", /*confirm=*/true, kExportMd5sum);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   EXPECT_EQ(ReadFileBytes(root + "\\list.md5"), md5);  // the type's extension was added
 
@@ -193,14 +193,14 @@ TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
   ASSERT_GT(wideRoot.size() + names[3].size(), 260u);
   ASSERT_TRUE(DropPaths({root}));
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
-  ASSERT_EQ(ListItemCount(超级列表框), 4);
+  ASSERT_EQ(ListItemCount(TheWindow().list.Handle()), 4);
   std::wstring ini, md5;
   for (std::int32_t row = 0; row < 4; ++row) {
-    const std::wstring path = ListGetCellWideText(超级列表框, row, 1);  // exact, no short name
+    const std::wstring path = ListGetCellWideText(TheWindow().list.Handle(), row, 1);  // exact, no short name
     ASSERT_EQ(path.rfind(wideRoot + L"\\", 0), 0u);
     const std::wstring name = path.substr(wideRoot.size() + 1);
     ASSERT_EQ(digests.count(name), 1u) << row;
-    EXPECT_EQ(ListGetCellText(超级列表框, row, 3).Bytes(), digests[name]) << row;
+    EXPECT_EQ(ListGetCellText(TheWindow().list.Handle(), row, 3).Bytes(), digests[name]) << row;
     const std::wstring digest = WideOf(Text(digests[name].c_str()));
     ini += name + L"=" + digest + L"\r\n";
     std::wstring slashed = name;
@@ -209,13 +209,13 @@ TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
   }
   {
     DialogUser user(root + "\\md5.ini", /*confirm=*/true);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   // Some name has no GBK form: UTF-8 behind a byte order mark.
   EXPECT_EQ(ReadFileBytes(root + "\\md5.ini"), "\xEF\xBB\xBF" + Utf8Of(ini));
   {
     DialogUser user(root + "\\list", /*confirm=*/true, kExportMd5sum);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   EXPECT_EQ(ReadFileBytes(root + "\\list.md5"), Utf8Of(md5));
   std::string lf;
@@ -231,7 +231,7 @@ TEST(ExportTest, NamesWithoutAGbkFormAndALongPathGoRoundInBothTypes) {
   const std::wstring wideList = wideRoot + L"\\\uD55C.md5";
   {
     DialogUser user(wideRoot + L"\\\uD55C", /*confirm=*/true, kExportMd5sum);
-    ClickButton(按钮1);
+    ClickButton(TheWindow().exportButton);
   }
   TempFolder elsewhere;
   for (const std::wstring& list : {std::wstring(), wideList}) {

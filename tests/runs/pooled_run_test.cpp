@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <map>
 
-#include "runs/globals.h"
 #include "services/texts.h"
 #include "runs/pooled_run.h"
 #include "services/list_control.h"
@@ -144,7 +143,7 @@ TEST_F(PooledRunTest, TwoDropsBeforeTheRunStartsGiveOneRun) {
   const std::string b = MakeFile("second.bin", 200, 9);
   ASSERT_TRUE(DropPaths({a}));
   ASSERT_TRUE(DropPaths({b}));  // before the 1 ms timer fires
-  EXPECT_EQ(ListItemCount(超级列表框), 0);
+  EXPECT_EQ(ListItemCount(TheWindow().list.Handle()), 0);
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
   const auto rows = ReadRows();
   ASSERT_EQ(rows.size(), 2u);
@@ -159,7 +158,7 @@ TEST_F(PooledRunTest, ADropWithoutPathsStillRebuildsTheList) {
   ASSERT_TRUE(DropPaths({path}));
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));
   // The bar shows the new run: its one file ends at 100 again.
-  SendMessageA(进度条1, PBM_SETPOS, 0, 0);
+  SendMessageA(TheWindow().progressBar, PBM_SETPOS, 0, 0);
   ASSERT_TRUE(DropPaths({}));
   EXPECT_TRUE(PumpUntil([] { return ProgressPosition() == 100; }, kRunTimeoutMs)) << "no run";
   ASSERT_TRUE(WaitUntilSettled(kRunTimeoutMs));

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "runs/globals.h"
 #include "services/texts.h"
 #include "runs/file_row.h"
 #include "runs/pooled_run.h"
@@ -14,9 +13,8 @@
 #include "services/files.h"
 #include "services/list_control.h"
 #include "services/message_pump.h"
-#include "shell/handlers.h"
 #include "shell/main_window.h"
-#include "shell/run_view.h"
+#include "shell/program.h"
 #include "tests/support/program_window.h"
 #include "tests/support/test_files.h"
 
@@ -24,14 +22,14 @@ namespace {
 
 constexpr DWORD kRunTimeoutMs = 180000;
 
-// Rows as workers leave them, shown in the list without a run.
+// Rows as workers leave them, shown in the list without a run: one per
+// entry of the coordinator.
 class ShownRows {
  public:
-  explicit ShownRows(std::int32_t count) {
-    std::vector<std::int32_t> positions;
-    for (std::int32_t i = 1; i <= count; ++i) positions.push_back(i);
-    rows_ = std::make_shared<RunRows>(0, positions);
-    ShowRunRows(rows_);
+  ShownRows() {
+    const EntrySnapshot entries = TheRuns().filePaths.Snapshot();
+    rows_ = std::make_shared<RunRows>(0, entries.store, FilesToHash(entries));
+    TheWindow().list.Show(rows_);
   }
   RunRows& operator*() const { return *rows_; }
   RunRows* operator->() const { return rows_.get(); }
@@ -43,7 +41,16 @@ class ShownRows {
 void Finish(RunRows& rows, std::int32_t row, const std::string& digest) {
   rows.Start(row, 3);
   rows.Progress(row, 3);
-  rows.Finish(row, Text(digest.c_str()));
+  Digest bytes;
+  ParseHexDigest(digest, DigestAlgorithm::kMd5, kMd5DigestBytes, &bytes);
+  rows.Finish(row, bytes);
+}
+
+// Whether the list draws the shown row's cell as a bar, and its value.
+bool ShownCellBar(std::int32_t view, std::int32_t column, double* percent) {
+  const CellLook look = TheWindow().list.LookOf(view, column);
+  if (look.bar) *percent = look.percent;
+  return look.bar;
 }
 
 TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
@@ -53,8 +60,9 @@ TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
   for (const char* expected : {digest.c_str(), digest.c_str(), digest.c_str(), digest.c_str(),
                                "900150983cd24fb0d6963f7d28e17f72",
                                "\t900150983CD24FB0D6963F7D28E17F72 ", digest.c_str()})
-    expectedDigests.Append(expected);
-  const ShownRows rows(8);
+    AppendListed(TheRuns().filePaths.Count() == 2 ? "50%" : "x", expected);
+  AppendDropped("x");
+  const ShownRows rows;
   rows->Start(0, 1000);
   rows->Progress(0, 996);                  // "100%", the last bytes still unread
   rows->Start(2, 100);
@@ -66,7 +74,7 @@ TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
   rows->Fail(6);                           // missing file
   Finish(*rows, 7, digest);                // a dropped file: no entry
 
-  VerifyFinishedRows();
+  TheProgram().VerifyFinishedRows();
   auto cells = ReadRows();
   ASSERT_EQ(cells.size(), 8u);
   EXPECT_EQ(cells[0].cell[4], "100%");
@@ -80,9 +88,9 @@ TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
   EXPECT_EQ(cells[6].cell[2], texts::kDigestFailed);
   EXPECT_EQ(cells[6].cell[3], "");  // no longer computing
   EXPECT_EQ(cells[6].cell[4], "");  // no verdict outside verification mode
-  verificationMode = true;
+  TheRuns().verificationMode = true;
   EXPECT_EQ(ReadRows()[6].cell[4], texts::kUnreadable);
-  verificationMode = false;
+  TheRuns().verificationMode = false;
   EXPECT_EQ(cells[7].cell[4], "100%");
   // Bars come from the rows' state: the "99%" cell is one, a verdict and a
   // path ending in "%" are not.
@@ -90,15 +98,14 @@ TEST(VerdictTest, JudgesOnlyFinishedRowsAsNumbers) {
   EXPECT_TRUE(ShownCellBar(2, kColumnProgress, &percent));
   EXPECT_EQ(percent, 99.0);
   EXPECT_FALSE(ShownCellBar(3, kColumnProgress, &percent));
-  for (std::int32_t i = 1; i <= 8; ++i) filePaths.Append(i == 3 ? "50%" : "x");
-  verificationMode = true;
+  TheRuns().verificationMode = true;
   EXPECT_EQ(ReadRows()[2].cell[1], "50%");
   EXPECT_FALSE(ShownCellBar(2, kColumnPath, &percent));
-  verificationMode = false;
+  TheRuns().verificationMode = false;
 
   // The unfinished row is judged at the first tick after its digest.
   Finish(*rows, 0, digest);
-  VerifyFinishedRows();
+  TheProgram().VerifyFinishedRows();
   cells = ReadRows();
   EXPECT_EQ(cells[0].cell[4], texts::kVerified);
   EXPECT_EQ(cells[3].cell[4], texts::kVerified);
@@ -114,8 +121,7 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
   for (int i = 0; i < 3; ++i) {
     listed.push_back(folder.Join("listed" + std::to_string(i) + ".bin"));
     WriteTestFile(listed.back(), 8388609, 40 + i);
-    filePaths.Append(Text(listed.back().c_str()));
-    expectedDigests.Append(Text(ReferenceMd5OfFile(listed.back()).c_str()));
+    AppendListed(listed.back(), ReferenceMd5OfFile(listed.back()));
   }
   const std::string dropped = folder.Join("dropped.bin");
   WriteTestFile(dropped, 1000, 50);
@@ -125,7 +131,7 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
 
   bool sawError = false;
   auto watch = [&] {
-    VerifyFinishedRows();  // as often as possible, besides the real tick
+    TheProgram().VerifyFinishedRows();  // as often as possible, besides the real tick
     for (const RowCells& row : ReadRows())
       if (row.cell[4] == texts::kMismatch) sawError = true;
     return false;
@@ -150,20 +156,19 @@ TEST(VerdictTest, MatchingFilesNeverShowAnErrorWhileRunsOverlap) {
 // not at the next tick: with both timers stopped, the run's own notice must
 // bring them.
 TEST(VerdictTest, TheEndOfARunShowsWithoutATimer) {
-  const HWND window = StartProgramWindow();
+  StartProgramWindow();
   ResetRuns();
+  const HWND window = TheWindow().window;
   TempFolder folder;
   for (int i = 0; i < 2; ++i) {
     const std::string path = folder.Join("listed" + std::to_string(i) + ".txt");
     WriteTextFile(path, "listed " + std::to_string(i));
-    filePaths.Append(Text(path.c_str()));
-    expectedDigests.Append(Text(ReferenceMd5OfFile(path).c_str()));
+    AppendListed(path, ReferenceMd5OfFile(path));
   }
-  filePaths.Append(Text(folder.Join("missing.txt").c_str()));
-  expectedDigests.Append("900150983CD24FB0D6963F7D28E17F72");
+  AppendListed(folder.Join("missing.txt"), "900150983CD24FB0D6963F7D28E17F72");
   KillTimer(window, kClockTimerId);
   KillTimer(window, kApplyTimerId);
-  ClickButton(按钮_线程池获取);
+  ClickButton(TheWindow().pooledRunButton);
   const bool shown = PumpUntil([] {
     const auto rows = ReadRows();
     return rows.size() == 3 && rows[0].cell[4] == texts::kVerified &&
@@ -171,7 +176,7 @@ TEST(VerdictTest, TheEndOfARunShowsWithoutATimer) {
   }, 20000);
   const std::string label = LabelText();
   SetTimer(window, kClockTimerId, kClockIntervalMs, nullptr);
-  StartApplyingRunChanges(window);
+  SetTimer(window, kApplyTimerId, kApplyIntervalMs, nullptr);
   EXPECT_TRUE(shown);
   EXPECT_EQ(label, std::string(texts::kTotalCount) + "3" + texts::kArrow + "2");
   ResetRuns();
@@ -194,11 +199,11 @@ TEST(VerdictTest, AFewThousandListedFilesAllPassWithOneOpenFilePerWorkerAtMost) 
   for (int i = 0; i < kFiles; ++i) {
     const std::string path = folder.Join(std::string("listed").append(std::to_string(i)) + ".txt");
     WriteTextFile(path, contents[static_cast<size_t>(i % kContents)]);
-    filePaths.Append(Text(path.c_str()));
-    expectedDigests.Append(Text(digests[static_cast<size_t>(i % kContents)].c_str()));
+    AppendListed(path, digests[static_cast<size_t>(i % kContents)]);
   }
-  ResetPeakOpenRunFiles();
-  ClickButton(按钮_线程池获取);
+  RunResources& files = TheRuns().Resources();
+  files.peakOpenFiles.store(files.openFiles.load());
+  ClickButton(TheWindow().pooledRunButton);
   const std::string total = std::to_string(kFiles);
   const std::string finished = std::string(texts::kTotalCount) + total + texts::kArrow + total;
   ASSERT_TRUE(PumpUntil([&] { return LabelText() == finished; }, kRunTimeoutMs)) << LabelText();
@@ -209,10 +214,10 @@ TEST(VerdictTest, AFewThousandListedFilesAllPassWithOneOpenFilePerWorkerAtMost) 
   }, 5000));
   EXPECT_EQ(ReadRows().size(), static_cast<size_t>(kFiles));
   // Column 0 fits the largest row number between its cell's insets.
-  EXPECT_GE(ListColumnWidth(超级列表框, kColumnNumber), ListTextWidth(超级列表框, Text(total.c_str())) + 4);
-  EXPECT_LE(PeakOpenRunFiles(), 2 * workerThreadCount);
-  EXPECT_GE(PeakOpenRunFiles(), 1);
-  EXPECT_EQ(OpenRunFiles(), 0);
+  EXPECT_GE(ListColumnWidth(TheWindow().list.Handle(), kColumnNumber), ListTextWidth(TheWindow().list.Handle(), Text(total.c_str())) + 4);
+  EXPECT_LE(files.peakOpenFiles.load(), 2 * TheRuns().workerThreadCount);
+  EXPECT_GE(files.peakOpenFiles.load(), 1);
+  EXPECT_EQ(files.openFiles.load(), 0);
 }
 
 void PressProblemKey(bool backwards) {
@@ -220,7 +225,7 @@ void PressProblemKey(bool backwards) {
   GetKeyboardState(state);
   state[VK_SHIFT] = backwards ? 0x80 : 0;
   SetKeyboardState(state);
-  PostMessageA(超级列表框, WM_KEYDOWN, VK_F8, 1);
+  PostMessageA(TheWindow().list.Handle(), WM_KEYDOWN, VK_F8, 1);
   PumpPendingMessages();
   state[VK_SHIFT] = 0;
   SetKeyboardState(state);
@@ -229,13 +234,13 @@ void PressProblemKey(bool backwards) {
 std::string TipOfRow(int row) {
   char tip[256] = {};
   NMLVGETINFOTIPA request{};
-  request.hdr.hwndFrom = 超级列表框;
+  request.hdr.hwndFrom = TheWindow().list.Handle();
   request.hdr.idFrom = kIdList;
   request.hdr.code = LVN_GETINFOTIPA;
   request.pszText = tip;
   request.cchTextMax = sizeof tip;
   request.iItem = row;
-  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&request));
+  SendMessageA(TheWindow().window, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&request));
   return tip;
 }
 
@@ -260,15 +265,14 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   for (const std::string& name : names) {
     const std::string path = folder.Join(name);
     if (name != "missing.txt" && name != "sub") WriteTextFile(path, name);
-    filePaths.Append(Text(path.c_str()));
-    expectedDigests.Append(Text(ReferenceMd5(name == "wrong.txt" ? "other" : name).c_str()));
+    AppendListed(path, ReferenceMd5(name == "wrong.txt" ? "other" : name));
   }
   CreateDirectoryA(folder.Join("sub").c_str(), nullptr);
   HANDLE lock = CreateFileA(folder.Join("locked.txt").c_str(), GENERIC_READ, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-  verificationMode = true;
-  ClickButton(按钮_线程池获取);
+  TheRuns().verificationMode = true;
+  ClickButton(TheWindow().pooledRunButton);
   // 通过:2 错误:1 失败:3 待处理:0
   const std::string first = "\xCD\xA8\xB9\xFD:2 \xB4\xED\xCE\xF3:1 \xCA\xA7\xB0\xDC:3 \xB4\xFD\xB4\xA6\xC0\xED:0";
   EXPECT_TRUE(PumpUntil([&] { return CountsLabelText() == first; }, kRunTimeoutMs)) << CountsLabelText();
@@ -280,7 +284,7 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   auto line = [&](const char* name, const std::string& reason) {
     return "\r\n" + folder.Join(name) + "\t" + reason;
   };
-  EXPECT_EQ(AnsiTextOf(ProblemSummary()).Bytes(), first + line("wrong.txt", texts::kMismatch) +
+  EXPECT_EQ(AnsiTextOf(TheProgram().ProblemSummary()).Bytes(), first + line("wrong.txt", texts::kMismatch) +
                                           line("missing.txt", Reason(ERROR_FILE_NOT_FOUND)) +
                                           line("locked.txt", Reason(ERROR_SHARING_VIOLATION)) +
                                           line("sub", Reason(ERROR_ACCESS_DENIED)));
@@ -296,15 +300,15 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   EXPECT_EQ(ShownNumbers(), "1 2 3 4 5 6 ");
 
   PressProblemKey(false);
-  EXPECT_EQ(ListSelectedRow(超级列表框), 2);
+  EXPECT_EQ(ListSelectedRow(TheWindow().list.Handle()), 2);
   PressProblemKey(false);
   PressProblemKey(false);
   PressProblemKey(false);
-  EXPECT_EQ(ListSelectedRow(超级列表框), 5);
+  EXPECT_EQ(ListSelectedRow(TheWindow().list.Handle()), 5);
   PressProblemKey(false);  // round to the first again
-  EXPECT_EQ(ListSelectedRow(超级列表框), 2);
+  EXPECT_EQ(ListSelectedRow(TheWindow().list.Handle()), 2);
   PressProblemKey(true);
-  EXPECT_EQ(ListSelectedRow(超级列表框), 5);
+  EXPECT_EQ(ListSelectedRow(TheWindow().list.Handle()), 5);
 
   CloseHandle(lock);
   WriteTextFile(folder.Join("missing.txt"), "missing.txt");
@@ -312,12 +316,12 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   // the rows in these places.
   ClickHeader(kColumnPath);
   EXPECT_EQ(ShownNumbers(), "2 1 5 4 6 3 ");
-  const std::int32_t opensBefore = RunFileOpenAttempts();
-  CheckProblemsAgain();
+  const std::int32_t opensBefore = TheRuns().Resources().openAttempts.load();
+  TheProgram().CheckProblemsAgain();
   // 通过:4 错误:1 失败:1 待处理:0
   const std::string again = "\xCD\xA8\xB9\xFD:4 \xB4\xED\xCE\xF3:1 \xCA\xA7\xB0\xDC:1 \xB4\xFD\xB4\xA6\xC0\xED:0";
   EXPECT_TRUE(PumpUntil([&] { return CountsLabelText() == again; }, kRunTimeoutMs)) << CountsLabelText();
-  EXPECT_EQ(RunFileOpenAttempts() - opensBefore, 4);  // the passed two are not read again
+  EXPECT_EQ(TheRuns().Resources().openAttempts.load() - opensBefore, 4);  // the passed two are not read again
   EXPECT_EQ(LabelText(), std::string(texts::kTotalCount) + "6" + texts::kArrow + "5");
   EXPECT_EQ(ShownNumbers(), "2 1 5 4 6 3 ");
   const auto rows = ReadRows();
@@ -327,7 +331,7 @@ TEST(VerdictTest, CountsReasonsTheNextProblemAndCheckingAgain) {
   EXPECT_EQ(rows[3].cell[4], texts::kVerified);  // missing.txt
   EXPECT_EQ(rows[5].cell[4], texts::kMismatch);
   ClickHeader(kColumnNumber);
-  verificationMode = false;
+  TheRuns().verificationMode = false;
   ResetRuns();
 }
 

@@ -3,17 +3,17 @@
 #include <commctrl.h>
 #include <ole2.h>
 
-#include "runs/globals.h"
-#include "services/texts.h"
 #include "services/list_control.h"
-#include "shell/handlers.h"
-#include "shell/main_window.h"
+#include "services/texts.h"
+#include "services/wide_paths.h"
+#include "shell/digest_list.h"
 #include "tests/support/drop_data.h"
 
 namespace {
 
 constexpr int kColumns = 5;
 constexpr DWORD kPumpSliceMs = 5;
+constexpr int kOutOfSight = -30000;
 
 void PumpOnce(DWORD waitMs) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
@@ -24,27 +24,49 @@ void PumpOnce(DWORD waitMs) {
   }
 }
 
+// The test process's current program. Earlier ones are never destroyed:
+// their windows would make Wine wait for a window manager, and their
+// workers and walkers may still hold them.
+Program* current = nullptr;
+
+void StartFreshProgram() {
+  auto* runs = new RunCoordinator();
+  current = new Program(*runs);
+  current->Start(GetModuleHandleA(nullptr));
+  PumpFor(50);
+}
+
 }  // namespace
 
 HWND StartProgramWindow() {
-  static HWND window = [] {
+  static const bool started = [] {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    CreateGlobals();
-    HWND created = CreateMainWindow(GetModuleHandleA(nullptr), ProgramEvents());
-    PumpFor(50);
-    return created;
+    return true;
   }();
-  return window;
+  (void)started;
+  if (current == nullptr) StartFreshProgram();
+  return TheWindow().window;
 }
 
 void ResetRuns() {
+  StartProgramWindow();
   WaitUntilSettled(60000, 300);
-  filePaths.Clear();
-  expectedDigests.Clear();
-  stopRequested = 0;
-  ProgramEvents().pooledRunClicked();  // a run of nothing: no rows
+  SetWindowPos(TheWindow().window, nullptr, kOutOfSight, kOutOfSight, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  StartFreshProgram();
+}
+
+Program& TheProgram() { return *current; }
+RunCoordinator& TheRuns() { return current->Runs(); }
+MainWindow& TheWindow() { return current->Window(); }
+
+void AppendDropped(const std::string& path) { TheRuns().filePaths.Append(WideOf(Text(path.c_str()))); }
+
+void AppendListed(const std::string& path, const std::string& digest) {
+  TheRuns().filePaths.Append(
+      ListedEntry(WideOf(Text(path.c_str())), TheRuns().verifiedListFolder, Text(digest.c_str())));
 }
 
 void PumpFor(DWORD milliseconds) {
@@ -62,26 +84,27 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 std::vector<RowCells> ReadRows() {
-  std::vector<RowCells> rows(static_cast<size_t>(ListItemCount(超级列表框)));
+  HWND list = TheWindow().list.Handle();
+  std::vector<RowCells> rows(static_cast<size_t>(ListItemCount(list)));
   for (size_t row = 0; row < rows.size(); ++row)
     for (int column = 0; column < kColumns; ++column)
-      rows[row].cell[column] = ListGetCellText(超级列表框, static_cast<int>(row), column).Bytes();
+      rows[row].cell[column] = ListGetCellText(list, static_cast<int>(row), column).Bytes();
   return rows;
 }
 
 std::string LabelText() {
   char text[256] = {};
-  GetWindowTextA(标签1, text, sizeof text);
+  GetWindowTextA(TheWindow().countLabel, text, sizeof text);
   return text;
 }
 
 std::string CountsLabelText() {
   char text[256] = {};
-  GetWindowTextA(标签_统计, text, sizeof text);
+  GetWindowTextA(TheWindow().countsLabel, text, sizeof text);
   return text;
 }
 
-int ProgressPosition() { return static_cast<int>(SendMessageA(进度条1, PBM_GETPOS, 0, 0)); }
+int ProgressPosition() { return static_cast<int>(SendMessageA(TheWindow().progressBar, PBM_GETPOS, 0, 0)); }
 
 bool IsDigestText(const std::string& text) {
   if (text.size() != 32) return false;
@@ -117,17 +140,17 @@ bool WaitUntilSettled(DWORD timeoutMs, DWORD quietMs) {
 }
 
 bool DropPaths(const std::vector<std::string>& paths, bool wide) {
-  return DropFilesOn(static_cast<IDropTarget*>(拖放对象1.target), paths, wide);
+  return DropFilesOn(static_cast<IDropTarget*>(TheWindow().dropTarget.target), paths, wide);
 }
 
 void ClickButton(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
 
 void ClickHeader(int column) {
   NMLISTVIEW click{};
-  click.hdr.hwndFrom = 超级列表框;
+  click.hdr.hwndFrom = TheWindow().list.Handle();
   click.hdr.idFrom = kIdList;
   click.hdr.code = LVN_COLUMNCLICK;
   click.iItem = -1;
   click.iSubItem = column;
-  SendMessageA(mainWindow, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
+  SendMessageA(TheWindow().window, WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&click));
 }

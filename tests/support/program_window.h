@@ -8,11 +8,26 @@
 #include <string>
 #include <vector>
 
-// Creates the window once per process (OLE, globals, components, start-up).
+#include "runs/run_coordinator.h"
+#include "shell/main_window.h"
+#include "shell/program.h"
+
+// The program's window, with a coordinator of its own; made at the first
+// call (with OLE and the common controls, as program entry does them).
 HWND StartProgramWindow();
-// Forgets listed paths, expected digests and the count, after letting the
-// pool finish what it still has; the window and pool stay.
+// After letting the pool finish what it still has, a fresh coordinator and
+// program with a window of their own take over: nothing listed, counted or
+// decided carries over. The earlier window is moved out of sight.
 void ResetRuns();
+// The program of the window StartProgramWindow made last, its coordinator
+// and its window.
+Program& TheProgram();
+RunCoordinator& TheRuns();
+MainWindow& TheWindow();
+// Entries of TheRuns(): a dropped file's path, and a verified list's file
+// (shown by its path) with its expected digest as the list would give it.
+void AppendDropped(const std::string& path);
+void AppendListed(const std::string& path, const std::string& digest);
 
 void PumpFor(DWORD milliseconds);
 // Handles messages until `done` holds or the time is up; true when it held.

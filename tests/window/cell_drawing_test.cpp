@@ -8,12 +8,11 @@
 #include <array>
 
 #include "services/texts.h"
-#include "render/cell_colors.h"
 #include "render/progress_cells.h"
 #include "services/list_control.h"
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 #include "shell/main_window.h"
-#include "shell/startup.h"
 #include "tests/window/window_test_support.h"
 
 namespace {
@@ -63,34 +62,62 @@ bool SampleCellBar(std::int32_t row, std::int32_t column, double* percent) {
   return false;
 }
 
+// As the rows decide it: the cells this names are drawn in the problem colour.
+bool (*problemCell)(std::int32_t row, std::int32_t column) = nullptr;
+
+CellLook SampleLook(std::int32_t row, std::int32_t column) {
+  CellLook look;
+  look.text = WideOf(SampleCellText(row, column));
+  look.bar = SampleCellBar(row, column, &look.percent);
+  look.problem = problemCell != nullptr && problemCell(row, column);
+  look.centred = column == 3;  // the digest, like its header
+  return look;
+}
+
+// The list's cells drawn from the samples, in place of a run's rows: the
+// main window's custom draw of its list is answered here at each cell's
+// stage; everything else goes on to the window's own procedure.
+WNDPROC windowProcedure = nullptr;
+LRESULT CALLBACK DrawSamples(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NOTIFY && lParam != 0) {
+    const auto& draw = *reinterpret_cast<const NMLVCUSTOMDRAW*>(lParam);
+    if (draw.nmcd.hdr.hwndFrom == ShownWindow().list.Handle() && draw.nmcd.hdr.code == NM_CUSTOMDRAW &&
+        draw.nmcd.dwDrawStage == kCellDrawStage) {
+      DrawListCell(draw, ShownWindow().list.Handle(),
+                   SampleLook(static_cast<std::int32_t>(draw.nmcd.dwItemSpec), draw.iSubItem),
+                   ShownWindow().list.Colors());
+      return CDRF_SKIPDEFAULT;
+    }
+  }
+  return CallWindowProcA(windowProcedure, window, message, wParam, lParam);
+}
+
 class CellDrawing : public testing::Test {
  protected:
-  CellDrawing() : window_(Events()) {
+  CellDrawing() : window_(StartUpEvents) {
     cells.clear();
     bars.clear();
-    cellTextSource = SampleCellText;
-    cellWideTextSource = nullptr;  // the wide texts follow the samples
-    cellBarSource = SampleCellBar;
+    problemCell = nullptr;
+    windowProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window_.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DrawSamples)));
   }
-  static MainWindowEvents Events() {
-    MainWindowEvents events;
-    events.created = InitialiseMainWindow;
-    return events;
+  ~CellDrawing() override {
+    SetWindowLongPtrA(window_.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProcedure));
   }
 
   static int AddRow(const char* progress, const char* path = "C:\\file.bin") {
     if (Text(progress).Bytes().find('%') != std::string::npos)
       bars.emplace_back(static_cast<std::int32_t>(cells.size()), 4);
     cells.push_back({std::to_string(cells.size() + 1), path, "", "", progress});
-    ListSetItemCount(超级列表框, static_cast<std::int32_t>(cells.size()));
+    ListSetItemCount(ShownWindow().list.Handle(), static_cast<std::int32_t>(cells.size()));
     return static_cast<int>(cells.size()) - 1;
   }
   static RowBand Band(int row) {
     RECT bounds{LVIR_BOUNDS, 0, 0, 0};
-    SendMessageA(超级列表框, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    SendMessageA(ShownWindow().list.Handle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
     return {bounds.top, bounds.bottom};
   }
-  static Capture List() { return Capture(超级列表框, Capture::kPrinted); }
+  static Capture List() { return Capture(ShownWindow().list.Handle(), Capture::kPrinted); }
 
   TestMainWindow window_;
 };
@@ -153,7 +180,7 @@ TEST_F(CellDrawing, BarsAreTheCellsTheRowsCallBarsNotTextsEndingInPercent) {
 TEST_F(CellDrawing, SelectedRowCellsSitOnBlueWithWhiteAndRedTexts) {
   AddRow("45%", "selected");
   AddRow("45%", "other");
-  ListView_SetItemState(超级列表框, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(ShownWindow().list.Handle(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   const Capture shot = List();
   const RowBand selected = Band(0);
   const RowBand other = Band(1);
@@ -186,10 +213,8 @@ bool problemInFirstRow(std::int32_t row, std::int32_t column) { return row == 0 
 TEST_F(CellDrawing, AProblemRowsVerdictIsRedOthersStayBlack) {
   AddRow(texts::kMismatch);
   AddRow(texts::kMismatch);
-  const CellProblemSource kept = cellProblemSource;
-  cellProblemSource = problemInFirstRow;
+  problemCell = problemInFirstRow;
   const Capture shot = List();
-  cellProblemSource = kept;
   auto inked = [&shot](const RowBand& band, bool wantRed) {
     for (int y = band.top; y < band.bottom; ++y)
       for (int x = kColumn4Left; x < kColumn4Left + 140; ++x) {
@@ -218,16 +243,16 @@ TEST_F(CellDrawing, BarTextsShowTheBarBetweenTheirLetters) {
 
 TEST_F(CellDrawing, HorizontalScrollMovesEveryCellLeftByTheScrolledPixels) {
   // Widen column 4 so the columns outgrow the list and it can scroll.
-  SendMessageA(超级列表框, LVM_SETCOLUMNWIDTH, 4, 250);
+  SendMessageA(ShownWindow().list.Handle(), LVM_SETCOLUMNWIDTH, 4, 250);
   AddRow("45%", "\xD5\xFD\xD4\xDA scrolled");
   AddRow("100%");
   AddRow("text");
   const Capture before = List();
-  SendMessageA(超级列表框, LVM_SCROLL, 30, 0);
-  ASSERT_EQ(GetScrollPos(超级列表框, SB_HORZ), 30);
+  SendMessageA(ShownWindow().list.Handle(), LVM_SCROLL, 30, 0);
+  ASSERT_EQ(GetScrollPos(ShownWindow().list.Handle(), SB_HORZ), 30);
   const Capture after = List();
   RECT client{};
-  GetClientRect(超级列表框, &client);
+  GetClientRect(ShownWindow().list.Handle(), &client);
   const int visibleRight = client.right;  // the list's client width
   for (int row = 0; row < 3; ++row) {
     const RowBand band = Band(row);
@@ -272,27 +297,26 @@ TEST_F(CellDrawing, TheDigestColumnIsCentredLikeItsHeaderOtherColumnsStartLeft) 
   EXPECT_NEAR(leftGap, rightGap, 3);
 }
 
-// Messages the procedure hands on are recorded here.
-UINT handedOn;
-LRESULT CALLBACK Recorder(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-  handedOn = message;
-  return static_cast<LRESULT>(wParam + static_cast<WPARAM>(lParam));
-}
-
-TEST(SubclassProc, NotificationsAreAnsweredHereEverythingElseIsHandedOnUnchanged) {
-  const WNDPROC saved = previousWindowProc;
-  previousWindowProc = Recorder;
-  handedOn = 0;
+// The main window answers its WM_NOTIFY itself, with its own procedure:
+// another control's notice, a code the list's handling leaves alone and a
+// notice without its record get 0; the list's custom draw its stages.
+TEST(ListNotices, TheMainWindowAnswersThemOthersWithZero) {
+  TestMainWindow window(StartUpEvents);
+  HWND list = ShownWindow().list.Handle();
   NMHDR other{reinterpret_cast<HWND>(0x1234), 7, static_cast<UINT>(NM_CUSTOMDRAW)};
-  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&other)), 0);
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&other)), 0);
   other.code = static_cast<UINT>(NM_CLICK);
-  other.hwndFrom = 超级列表框;
-  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&other)), 0);
-  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_NOTIFY, 7, 0), 0);
-  EXPECT_EQ(handedOn, 0u);
-  EXPECT_EQ(MainWindowSubclassProc(nullptr, WM_GETMINMAXINFO, 40, 2), 42);
-  EXPECT_EQ(handedOn, static_cast<UINT>(WM_GETMINMAXINFO));
-  previousWindowProc = saved;
+  other.hwndFrom = list;
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&other)), 0);
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_NOTIFY, 7, 0), 0);
+  NMLVCUSTOMDRAW draw{};
+  draw.nmcd.hdr = NMHDR{list, static_cast<UINT_PTR>(kIdList), static_cast<UINT>(NM_CUSTOMDRAW)};
+  const std::pair<DWORD, LRESULT> stages[] = {
+      {CDDS_PREPAINT, CDRF_NOTIFYITEMDRAW}, {CDDS_ITEMPREPAINT, CDRF_NOTIFYSUBITEMDRAW}, {CDDS_POSTPAINT, CDRF_DODEFAULT}};
+  for (const auto& [stage, answer] : stages) {
+    draw.nmcd.dwDrawStage = stage;
+    EXPECT_EQ(SendMessageA(window.Handle(), WM_NOTIFY, kIdList, reinterpret_cast<LPARAM>(&draw)), answer) << stage;
+  }
 }
 
 TEST(CellGeometry, InsetShrinksEachSideAndFillLeavesNoBrush) {
@@ -326,7 +350,7 @@ TEST_F(CellDrawing, ScreenshotOfTheMainWindow) {
     cells[static_cast<std::size_t>(row)][2] = sample.size;
     cells[static_cast<std::size_t>(row)][3] = sample.digest;
   }
-  ListView_SetItemState(超级列表框, 3, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(ShownWindow().list.Handle(), 3, LVIS_SELECTED, LVIS_SELECTED);
   PumpFor(100);
   EXPECT_TRUE(Capture(window_.Handle()).SaveBmp("main-window.bmp"));
 }

@@ -108,38 +108,38 @@ TEST(ListCells, TextsOfEveryColumnRoundTripWhateverTheirLength) {
 
 TEST(ListColumns, WidthsAreTheControlsAnswer) {
   TestMainWindow window;
-  EXPECT_EQ(ListColumnWidth(超级列表框, 0), 20);
-  EXPECT_EQ(ListColumnWidth(超级列表框, 3), 200);
-  SendMessageA(超级列表框, LVM_SETCOLUMNWIDTH, 4, 107);
-  EXPECT_EQ(ListColumnWidth(超级列表框, 4), 107);
-  EXPECT_EQ(ListColumnWidth(超级列表框, 9), 0);
+  EXPECT_EQ(ListColumnWidth(ShownWindow().list.Handle(), 0), 20);
+  EXPECT_EQ(ListColumnWidth(ShownWindow().list.Handle(), 3), 200);
+  SendMessageA(ShownWindow().list.Handle(), LVM_SETCOLUMNWIDTH, 4, 107);
+  EXPECT_EQ(ListColumnWidth(ShownWindow().list.Handle(), 4), 107);
+  EXPECT_EQ(ListColumnWidth(ShownWindow().list.Handle(), 9), 0);
 }
 
 TEST(Components, ProgressPositionIsClampedToTheBar) {
   TestMainWindow window;
-  const auto position = [] { return SendMessageA(进度条1, PBM_GETPOS, 0, 0); };
-  SetProgressPosition(进度条1, 45);
+  const auto position = [] { return SendMessageA(ShownWindow().progressBar, PBM_GETPOS, 0, 0); };
+  SetProgressPosition(ShownWindow().progressBar, 45);
   EXPECT_EQ(position(), 45);
-  SetProgressPosition(进度条1, 40000);
+  SetProgressPosition(ShownWindow().progressBar, 40000);
   EXPECT_EQ(position(), 100);
-  SetProgressPosition(进度条1, -3);
+  SetProgressPosition(ShownWindow().progressBar, -3);
   EXPECT_EQ(position(), 0);
   // Above 32767 the first clamp shows on a wider bar.
-  SendMessageA(进度条1, PBM_SETRANGE32, 0, 50000);
-  SetProgressPosition(进度条1, 40000);
+  SendMessageA(ShownWindow().progressBar, PBM_SETRANGE32, 0, 50000);
+  SetProgressPosition(ShownWindow().progressBar, 40000);
   EXPECT_EQ(position(), 32767);
 }
 
 TEST(Components, CaptionAndVisibilityAreSetOnTheWindow) {
   TestMainWindow window;
-  SetCaption(标签1, "\xD7\xDC\xCA\xFD\xC1\xBF:3 ->> 1");
+  SetCaption(ShownWindow().countLabel, "\xD7\xDC\xCA\xFD\xC1\xBF:3 ->> 1");
   char text[64] = {};
-  GetWindowTextA(标签1, text, sizeof text);
+  GetWindowTextA(ShownWindow().countLabel, text, sizeof text);
   EXPECT_STREQ(text, "\xD7\xDC\xCA\xFD\xC1\xBF:3 ->> 1");
-  SetVisible(按钮1, false);
-  EXPECT_FALSE(IsWindowVisible(按钮1));
-  SetVisible(按钮1, true);
-  EXPECT_TRUE(IsWindowVisible(按钮1));
+  SetVisible(ShownWindow().exportButton, false);
+  EXPECT_FALSE(IsWindowVisible(ShownWindow().exportButton));
+  SetVisible(ShownWindow().exportButton, true);
+  EXPECT_TRUE(IsWindowVisible(ShownWindow().exportButton));
 }
 
 TEST(Components, WorkerThreadsReachTheControlsThroughTheWindowThread) {
@@ -149,14 +149,14 @@ TEST(Components, WorkerThreadsReachTheControlsThroughTheWindowThread) {
   std::atomic<bool> done{false};
   std::thread worker([&] {
     ListSetCellText(list, 0, 4, "45%");
-    SetProgressPosition(进度条1, 45);
-    SetCaption(标签1, "x");
+    SetProgressPosition(ShownWindow().progressBar, 45);
+    SetCaption(ShownWindow().countLabel, "x");
     done = true;
   });
   EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
   worker.join();
   EXPECT_EQ(ListGetCellText(list, 0, 4), Text("45%"));
-  EXPECT_EQ(SendMessageA(进度条1, PBM_GETPOS, 0, 0), 45);
+  EXPECT_EQ(SendMessageA(ShownWindow().progressBar, PBM_GETPOS, 0, 0), 45);
 }
 
 int calls;
@@ -215,27 +215,27 @@ TEST(FileDialog, ExportDialogTakesANewNameAndAddsTheDefaultExtension) {
   const std::string folder = TempFolder();
   const std::string chosen = folder + "\\new-digests";
   DeleteFileA((chosen + ".txt").c_str());
-  SetDialogFileName(通用对话框1, "md5.ini");
+  SetDialogFileName(ShownWindow().exportDialog, "md5.ini");
   bool confirmed = false;
   {
     DialogUser user(chosen, true);
-    confirmed = RunFileDialog(通用对话框1, window.Handle());
+    confirmed = RunFileDialog(ShownWindow().exportDialog, window.Handle());
   }
   EXPECT_TRUE(confirmed);
-  EXPECT_EQ(GetDialogFileName(通用对话框1), Text((chosen + ".txt").c_str()));
+  EXPECT_EQ(GetDialogFileName(ShownWindow().exportDialog), Text((chosen + ".txt").c_str()));
 }
 
 TEST(FileDialog, CancelLeavesTheFileNameAsItWas) {
   TestMainWindow window;
-  SetDialogFileName(通用对话框1, "md5.ini");
+  SetDialogFileName(ShownWindow().exportDialog, "md5.ini");
   bool confirmed = true;
   {
     DialogUser user(TempFolder() + "\\ignored", false);
-    confirmed = RunFileDialog(通用对话框1, window.Handle());
+    confirmed = RunFileDialog(ShownWindow().exportDialog, window.Handle());
     EXPECT_TRUE(user.Found() || !confirmed);
   }
   EXPECT_FALSE(confirmed);
-  EXPECT_EQ(GetDialogFileName(通用对话框1), Text("md5.ini"));
+  EXPECT_EQ(GetDialogFileName(ShownWindow().exportDialog), Text("md5.ini"));
 }
 
 TEST(FileDialog, AnUnknownDialogTypeShowsNothing) {

@@ -11,7 +11,6 @@
 
 #include "services/file_drop.h"
 #include "shell/main_window.h"
-#include "shell/startup.h"
 #include "services/wide_paths.h"
 #include "tests/support/drop_data.h"
 #include "tests/window/window_test_support.h"
@@ -24,14 +23,13 @@ void Remember(const std::wstring& dropText) { drops.push_back(AnsiTextOf(dropTex
 
 class FileDrop : public testing::Test {
  protected:
-  FileDrop() : window_(Events()) { drops.clear(); }
-  static MainWindowEvents Events() {
-    MainWindowEvents events;
-    events.created = InitialiseMainWindow;
+  FileDrop() : window_(Events) { drops.clear(); }
+  static MainWindowEvents Events(Program& program) {
+    MainWindowEvents events = StartUpEvents(program);
     events.filesDropped = Remember;
     return events;
   }
-  IDropTarget* Target() { return static_cast<IDropTarget*>(拖放对象1.target); }
+  IDropTarget* Target() { return static_cast<IDropTarget*>(ShownWindow().dropTarget.target); }
 
   // Enter, hover and drop as OLE's DoDragDrop loop does; the drop effect.
   DWORD DragAndDrop(DataObject& data) {
@@ -53,7 +51,7 @@ class FileDrop : public testing::Test {
 const std::string kGbkPath = "C:\\\x81\x5C\\\xD5\xFD\xD4\xDA.bin";  // C:\乗\正在.bin
 
 TEST_F(FileDrop, OneFileArrivesAsItsPathAloneInBothForms) {
-  ASSERT_TRUE(拖放对象1.registered);
+  ASSERT_TRUE(ShownWindow().dropTarget.registered);
   for (bool wide : {false, true}) {
     SCOPED_TRACE(wide ? "wide" : "ansi");
     drops.clear();
@@ -105,14 +103,14 @@ TEST_F(FileDrop, TextDropsAreRefusedAndEmptyFileDropsTakeNothingButArrive) {
 }
 
 TEST_F(FileDrop, TheWholeWindowIsRegisteredOnceAndFreedWithIt) {
-  EXPECT_EQ(拖放对象1.window, window_.Handle());
-  EXPECT_FALSE(RegisterFileDrop(拖放对象1, window_.Handle()));
+  EXPECT_EQ(ShownWindow().dropTarget.window, window_.Handle());
+  EXPECT_FALSE(RegisterFileDrop(ShownWindow().dropTarget, window_.Handle()));
   // OLE keeps the target on the window: registering it again is refused.
   FileDropComponent other;
   EXPECT_FALSE(RegisterFileDrop(other, window_.Handle()));
   DestroyWindow(window_.Handle());
-  EXPECT_FALSE(拖放对象1.registered);
-  EXPECT_EQ(拖放对象1.target, nullptr);
+  EXPECT_FALSE(ShownWindow().dropTarget.registered);
+  EXPECT_EQ(ShownWindow().dropTarget.target, nullptr);
 }
 
 }  // namespace

@@ -13,17 +13,14 @@
 #include <string>
 #include <thread>
 
-#include "runs/globals.h"
 #include "services/texts.h"
-#include "render/cell_colors.h"
-#include "render/progress_cells.h"
+#include "shell/digest_list.h"
 #include "services/file_drop.h"
 #include "services/list_control.h"
 #include "services/message_pump.h"
-#include "shell/handlers.h"
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 #include "shell/main_window.h"
-#include "shell/startup.h"
 #include "tests/window/window_test_support.h"
 
 namespace {
@@ -52,7 +49,7 @@ LONG_PTR ExStyleOf(HWND window) { return GetWindowLongPtrA(window, GWL_EXSTYLE);
 
 struct ExpectedChild {
   const char* name;
-  HWND* handle;
+  HWND handle;
   const char* windowClass;
   RECT place;  // left, top, right, bottom in the client area
   bool visible;
@@ -75,12 +72,12 @@ bool Inside(const RECT& inner, const RECT& outer) {
 // all inside the client area; the hidden buttons where they were designed.
 void ExpectLaidOut(HWND window, UINT dpi) {
   const RECT client = ClientRect(window);
-  const RECT list = PlaceInParent(超级列表框);
+  const RECT list = PlaceInParent(ShownWindow().list.Handle());
   EXPECT_EQ(list.left, 0);
   EXPECT_EQ(list.top, MulDiv(1, dpi, 96));
   EXPECT_EQ(list.right, client.right);
   HWND previous = nullptr;
-  for (HWND strip : {按钮_线程池获取1, 标签1, 进度条1, 按钮1}) {
+  for (HWND strip : {ShownWindow().stopButton, ShownWindow().countLabel, ShownWindow().progressBar, ShownWindow().exportButton}) {
     SCOPED_TRACE(WindowText(strip) + " " + ClassOf(strip));
     const RECT place = PlaceInParent(strip);
     EXPECT_TRUE(Inside(place, client));
@@ -90,16 +87,16 @@ void ExpectLaidOut(HWND window, UINT dpi) {
     }
     previous = strip;
   }
-  EXPECT_EQ(PlaceInParent(按钮_线程池获取).left, MulDiv(256, dpi, 96));
-  EXPECT_EQ(PlaceInParent(按钮_普通获取).top, MulDiv(388, dpi, 96));
-  EXPECT_FALSE(IsWindowVisible(按钮_线程池获取));
-  EXPECT_FALSE(IsWindowVisible(按钮_普通获取));
+  EXPECT_EQ(PlaceInParent(ShownWindow().pooledRunButton).left, MulDiv(256, dpi, 96));
+  EXPECT_EQ(PlaceInParent(ShownWindow().plainRunButton).top, MulDiv(388, dpi, 96));
+  EXPECT_FALSE(IsWindowVisible(ShownWindow().pooledRunButton));
+  EXPECT_FALSE(IsWindowVisible(ShownWindow().plainRunButton));
 }
 
 TEST(MainWindow, IsCentredResizableWindowOfStatedWidthAndCaption) {
   TestMainWindow window;
   ASSERT_NE(window.Handle(), nullptr);
-  EXPECT_EQ(mainWindow, window.Handle());
+  EXPECT_EQ(ShownWindow().window, window.Handle());
   RECT outer{};
   GetWindowRect(window.Handle(), &outer);
   EXPECT_EQ(outer.right - outer.left, 727);
@@ -123,19 +120,19 @@ TEST(MainWindow, IsCentredResizableWindowOfStatedWidthAndCaption) {
 TEST(MainWindow, ChildrenAreOfTheirKindAndCaptionListAboveTheStripAllInsideTheClientArea) {
   TestMainWindow window;
   const ExpectedChild children[] = {
-      {"超级列表框", &超级列表框, "SysListView32", {}, true, ""},
-      {"按钮1", &按钮1, "Button", {0, 0, 88, 32}, true, "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE"},
-      {"按钮_线程池获取", &按钮_线程池获取, "Button", {256, 144, 356, 168}, false,
+      {"超级列表框", ShownWindow().list.Handle(), "SysListView32", {}, true, ""},
+      {"按钮1", ShownWindow().exportButton, "Button", {0, 0, 88, 32}, true, "\xB5\xBC\xB3\xF6\xCE\xC4\xBC\xFE"},
+      {"按钮_线程池获取", ShownWindow().pooledRunButton, "Button", {256, 144, 356, 168}, false,
        "\xCF\xDF\xB3\xCC\xB3\xD8\xC8\xA1\xD5\xAA\xD2\xAA"},
-      {"按钮_普通获取", &按钮_普通获取, "Button", {32, 388, 132, 412}, false,
+      {"按钮_普通获取", ShownWindow().plainRunButton, "Button", {32, 388, 132, 412}, false,
        "\xC6\xD5\xCD\xA8\xC8\xA1\xD5\xAA\xD2\xAA"},
-      {"按钮_线程池获取1", &按钮_线程池获取1, "Button", {0, 0, 100, 24}, true, "\xCD\xA3\xD6\xB9"},
-      {"标签1", &标签1, "Static", {}, true, ""},
-      {"进度条1", &进度条1, "msctls_progress32", {0, 0, 297, 18}, true, ""},
+      {"按钮_线程池获取1", ShownWindow().stopButton, "Button", {0, 0, 100, 24}, true, "\xCD\xA3\xD6\xB9"},
+      {"标签1", ShownWindow().countLabel, "Static", {}, true, ""},
+      {"进度条1", ShownWindow().progressBar, "msctls_progress32", {0, 0, 297, 18}, true, ""},
   };
   for (const ExpectedChild& child : children) {
     SCOPED_TRACE(child.name);
-    HWND handle = *child.handle;
+    HWND handle = child.handle;
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(GetParent(handle), window.Handle());
     EXPECT_EQ(ClassOf(handle), child.windowClass);
@@ -153,20 +150,20 @@ TEST(MainWindow, ChildrenAreOfTheirKindAndCaptionListAboveTheStripAllInsideTheCl
     EXPECT_EQ(WindowText(handle), child.caption);
   }
   ExpectLaidOut(window.Handle(), 96);
-  for (HWND button : {按钮1, 按钮_线程池获取, 按钮_普通获取, 按钮_线程池获取1}) {
+  for (HWND button : {ShownWindow().exportButton, ShownWindow().pooledRunButton, ShownWindow().plainRunButton, ShownWindow().stopButton}) {
     EXPECT_EQ(StyleOf(button) & BS_TYPEMASK, BS_PUSHBUTTON);
     EXPECT_TRUE(StyleOf(button) & WS_TABSTOP);
   }
-  EXPECT_FALSE(StyleOf(标签1) & WS_TABSTOP);
-  EXPECT_FALSE(StyleOf(进度条1) & WS_TABSTOP);
-  EXPECT_TRUE(StyleOf(进度条1) & PBS_SMOOTH);
-  EXPECT_FALSE(StyleOf(进度条1) & PBS_VERTICAL);
-  EXPECT_TRUE(ExStyleOf(进度条1) & WS_EX_STATICEDGE);
+  EXPECT_FALSE(StyleOf(ShownWindow().countLabel) & WS_TABSTOP);
+  EXPECT_FALSE(StyleOf(ShownWindow().progressBar) & WS_TABSTOP);
+  EXPECT_TRUE(StyleOf(ShownWindow().progressBar) & PBS_SMOOTH);
+  EXPECT_FALSE(StyleOf(ShownWindow().progressBar) & PBS_VERTICAL);
+  EXPECT_TRUE(ExStyleOf(ShownWindow().progressBar) & WS_EX_STATICEDGE);
   PBRANGE range{};
-  SendMessageA(进度条1, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+  SendMessageA(ShownWindow().progressBar, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
   EXPECT_EQ(range.iLow, 0);
   EXPECT_EQ(range.iHigh, 100);
-  EXPECT_EQ(SendMessageA(进度条1, PBM_GETPOS, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(ShownWindow().progressBar, PBM_GETPOS, 0, 0), 0);
 }
 
 TEST(MainWindow, ResizingKeepsTheLayoutDownToAMinimumSize) {
@@ -179,7 +176,7 @@ TEST(MainWindow, ResizingKeepsTheLayoutDownToAMinimumSize) {
   }
   // The smallest size still shows the list's header and a few rows.
   SetWindowPos(window.Handle(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_GE(PlaceInParent(超级列表框).bottom, 100);
+  EXPECT_GE(PlaceInParent(ShownWindow().list.Handle()).bottom, 100);
   EXPECT_GE(ClientRect(window.Handle()).right, 480);
   ShowWindow(window.Handle(), SW_MAXIMIZE);
   PumpFor(100);
@@ -189,7 +186,7 @@ TEST(MainWindow, ResizingKeepsTheLayoutDownToAMinimumSize) {
 // A move to a monitor of 144 DPI, as the system announces it.
 TEST(MainWindow, AtAnotherDpiEverySizeScalesAndTheSuggestedRectIsTaken) {
   TestMainWindow window;
-  ListSetItemCount(超级列表框, 1);
+  ListSetItemCount(ShownWindow().list.Handle(), 1);
   RECT suggested{40, 30, 40 + 1091, 30 + 700};
   SendMessageA(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                reinterpret_cast<LPARAM>(&suggested));
@@ -200,17 +197,17 @@ TEST(MainWindow, AtAnotherDpiEverySizeScalesAndTheSuggestedRectIsTaken) {
   EXPECT_EQ(outer.bottom - outer.top, 700);
   ExpectLaidOut(window.Handle(), 144);
   const int widths[] = {30, 300, 225, 300, 225};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(ListColumnWidth(超级列表框, i), widths[i]) << i;
-  const RECT stop = PlaceInParent(按钮_线程池获取1);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(ListColumnWidth(ShownWindow().list.Handle(), i), widths[i]) << i;
+  const RECT stop = PlaceInParent(ShownWindow().stopButton);
   EXPECT_EQ(stop.right - stop.left, 150);
   EXPECT_EQ(stop.bottom - stop.top, 36);
-  EXPECT_EQ(PlaceInParent(进度条1).bottom - PlaceInParent(进度条1).top, 27);
-  EXPECT_EQ(PlaceInParent(按钮1).right - PlaceInParent(按钮1).left, 132);
+  EXPECT_EQ(PlaceInParent(ShownWindow().progressBar).bottom - PlaceInParent(ShownWindow().progressBar).top, 27);
+  EXPECT_EQ(PlaceInParent(ShownWindow().exportButton).right - PlaceInParent(ShownWindow().exportButton).left, 132);
   RECT row{LVIR_BOUNDS, 0, 0, 0};
-  SendMessageA(超级列表框, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+  SendMessageA(ShownWindow().list.Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
   EXPECT_EQ(row.bottom - row.top, 30 + 1);
   LOGFONTA font{};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(按钮1, WM_GETFONT, 0, 0)), sizeof font, &font);
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(ShownWindow().exportButton, WM_GETFONT, 0, 0)), sizeof font, &font);
   LOGFONTA stock{};
   GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof stock, &stock);
   EXPECT_EQ(font.lfHeight, MulDiv(stock.lfHeight, 144, 96));
@@ -218,7 +215,7 @@ TEST(MainWindow, AtAnotherDpiEverySizeScalesAndTheSuggestedRectIsTaken) {
 
 TEST(MainWindow, StripButtonsAreClickableWhereTheyStand) {
   TestMainWindow window;
-  for (HWND button : {按钮1, 按钮_线程池获取1}) {
+  for (HWND button : {ShownWindow().exportButton, ShownWindow().stopButton}) {
     const RECT place = PlaceInParent(button);
     const POINT centre{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
     EXPECT_EQ(ChildWindowFromPointEx(window.Handle(), centre, CWP_SKIPINVISIBLE), button);
@@ -227,31 +224,31 @@ TEST(MainWindow, StripButtonsAreClickableWhereTheyStand) {
 
 TEST(MainWindow, ListIsSingleSelectFullRowGridReportWithoutSortingOrImages) {
   TestMainWindow window;
-  const LONG_PTR style = StyleOf(超级列表框);
+  const LONG_PTR style = StyleOf(ShownWindow().list.Handle());
   EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
   EXPECT_TRUE(style & LVS_SINGLESEL);
   EXPECT_TRUE(style & WS_TABSTOP);
   EXPECT_FALSE(style & (LVS_SORTASCENDING | LVS_SORTDESCENDING | LVS_NOCOLUMNHEADER |
                         LVS_EDITLABELS));
-  EXPECT_TRUE(ExStyleOf(超级列表框) & WS_EX_CLIENTEDGE);
-  const auto extended = SendMessageA(超级列表框, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_TRUE(ExStyleOf(ShownWindow().list.Handle()) & WS_EX_CLIENTEDGE);
+  const auto extended = SendMessageA(ShownWindow().list.Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
   EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
   EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
   EXPECT_FALSE(extended & (LVS_EX_CHECKBOXES | LVS_EX_TRACKSELECT));
-  EXPECT_EQ(ListItemCount(超级列表框), 0);
-  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(超级列表框, WM_GETFONT, 0, 0)),
+  EXPECT_EQ(ListItemCount(ShownWindow().list.Handle()), 0);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(ShownWindow().list.Handle(), WM_GETFONT, 0, 0)),
             GetStockObject(DEFAULT_GUI_FONT));
 
-  auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(超级列表框, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(ShownWindow().list.Handle(), LVM_GETIMAGELIST, LVSIL_SMALL, 0));
   ASSERT_NE(images, nullptr);
   int width = 0, height = 0;
   ImageList_GetIconSize(images, &width, &height);
   EXPECT_EQ(width, 1);
   EXPECT_EQ(height, 20);
 
-  EXPECT_EQ(ListTextColor(超级列表框), 0x000000u);
-  EXPECT_EQ(ListTextBackColor(超级列表框), 0xFFFFFFu);
-  EXPECT_EQ(ListBackColor(超级列表框), 0xFFFFFFu);
+  EXPECT_EQ(ListTextColor(ShownWindow().list.Handle()), 0x000000u);
+  EXPECT_EQ(ListTextBackColor(ShownWindow().list.Handle()), 0xFFFFFFu);
+  EXPECT_EQ(ListBackColor(ShownWindow().list.Handle()), 0xFFFFFFu);
 }
 
 TEST(MainWindow, ListHasFiveColumnsWithHeadersWidthsAndAlignment) {
@@ -268,7 +265,7 @@ TEST(MainWindow, ListHasFiveColumnsWithHeadersWidthsAndAlignment) {
       {"\xCA\xFD\xBE\xDD\xD5\xAA\xD2\xAA", 200, LVCFMT_CENTER},  // 数据摘要
       {"\xB5\xB1\xC7\xB0\xBD\xF8\xB6\xC8", 150, LVCFMT_LEFT},    // 当前进度
   };
-  HWND header = reinterpret_cast<HWND>(SendMessageA(超级列表框, LVM_GETHEADER, 0, 0));
+  HWND header = reinterpret_cast<HWND>(SendMessageA(ShownWindow().list.Handle(), LVM_GETHEADER, 0, 0));
   EXPECT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 5);
   for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
@@ -277,7 +274,7 @@ TEST(MainWindow, ListHasFiveColumnsWithHeadersWidthsAndAlignment) {
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.pszText = text;
     column.cchTextMax = sizeof text;
-    ASSERT_TRUE(SendMessageA(超级列表框, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+    ASSERT_TRUE(SendMessageA(ShownWindow().list.Handle(), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
     EXPECT_STREQ(text, expected[i].header);
     EXPECT_EQ(column.cx, expected[i].width);
     EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, expected[i].format);
@@ -286,10 +283,10 @@ TEST(MainWindow, ListHasFiveColumnsWithHeadersWidthsAndAlignment) {
 
 TEST(MainWindow, RowsAreAsHighAsTheBlankRowImages) {
   TestMainWindow window;
-  ListSetItemCount(超级列表框, 2);
+  ListSetItemCount(ShownWindow().list.Handle(), 2);
   for (int row = 0; row < 2; ++row) {
     RECT bounds{LVIR_BOUNDS, 0, 0, 0};
-    SendMessageA(超级列表框, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    SendMessageA(ShownWindow().list.Handle(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
     // The 20-pixel images plus the list's one pixel of item padding, far
     // above the font's own height.
     EXPECT_EQ(bounds.bottom - bounds.top, 20 + 1) << "row " << row;
@@ -298,15 +295,15 @@ TEST(MainWindow, RowsAreAsHighAsTheBlankRowImages) {
 
 TEST(MainWindow, ExportDialogIsSaveDialogThatAcceptsNewFileNames) {
   TestMainWindow window;
-  EXPECT_EQ(通用对话框1.type, FileDialogComponent::kSave);
-  EXPECT_EQ(通用对话框1.defaultExtension, Text("txt"));
+  EXPECT_EQ(ShownWindow().exportDialog.type, FileDialogComponent::kSave);
+  EXPECT_EQ(ShownWindow().exportDialog.defaultExtension, Text("txt"));
   // Two types, the name=digest list first; a bare name still gets ".txt".
-  EXPECT_EQ(通用对话框1.filter, ConcatTexts({texts::kExportTypeDigestList, "|*.txt;*.ini|",
+  EXPECT_EQ(ShownWindow().exportDialog.filter, ConcatTexts({texts::kExportTypeDigestList, "|*.txt;*.ini|",
                                            texts::kExportTypeMd5sum, "|*.md5"}));
-  EXPECT_EQ(通用对话框1.filterIndex, 0);
-  EXPECT_TRUE(通用对话框1.initialDirectory.IsEmpty());
-  EXPECT_TRUE(通用对话框1.title.IsEmpty());
-  EXPECT_EQ(通用对话框1.extraFlags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
+  EXPECT_EQ(ShownWindow().exportDialog.filterIndex, 0);
+  EXPECT_TRUE(ShownWindow().exportDialog.initialDirectory.IsEmpty());
+  EXPECT_TRUE(ShownWindow().exportDialog.title.IsEmpty());
+  EXPECT_EQ(ShownWindow().exportDialog.extraFlags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
 }
 
 // Event handlers record their calls here.
@@ -321,8 +318,8 @@ MainWindowEvents CountingEvents() {
   events.created = [] {
     ++createdCalls;
     createdAt = GetTickCount();
-    componentsExistedAtCreation = 超级列表框 && 按钮1 && 按钮_线程池获取 && 按钮_普通获取 &&
-                                  按钮_线程池获取1 && 标签1 && 进度条1;
+    componentsExistedAtCreation = ShownWindow().list.Handle() && ShownWindow().exportButton && ShownWindow().pooledRunButton && ShownWindow().plainRunButton &&
+                                  ShownWindow().stopButton && ShownWindow().countLabel && ShownWindow().progressBar;
   };
   events.exportClicked = [] { ++exportCalls; };
   events.pooledRunClicked = [] { ++pooledRunCalls; };
@@ -342,16 +339,16 @@ TEST(MainWindowEvents, CreatedRunsOnceAfterAllComponentsExist) {
 
 TEST(MainWindowEvents, ButtonClicksReachTheirHandlersOnly) {
   TestMainWindow window(CountingEvents());
-  SendMessageA(按钮1, BM_CLICK, 0, 0);
+  SendMessageA(ShownWindow().exportButton, BM_CLICK, 0, 0);
   EXPECT_EQ(exportCalls, 1);
-  SendMessageA(按钮_线程池获取1, BM_CLICK, 0, 0);
+  SendMessageA(ShownWindow().stopButton, BM_CLICK, 0, 0);
   EXPECT_EQ(stopCalls, 1);
   // The hidden buttons click only by message; the plain one has no handler.
   SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(kIdPooledRunButton, BN_CLICKED),
-               reinterpret_cast<LPARAM>(按钮_线程池获取));
+               reinterpret_cast<LPARAM>(ShownWindow().pooledRunButton));
   EXPECT_EQ(pooledRunCalls, 1);
   SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(kIdPlainRunButton, BN_CLICKED),
-               reinterpret_cast<LPARAM>(按钮_普通获取));
+               reinterpret_cast<LPARAM>(ShownWindow().plainRunButton));
   EXPECT_EQ(exportCalls + stopCalls + pooledRunCalls, 3);
 }
 
@@ -377,26 +374,30 @@ TEST(MainWindowEvents, WithoutCloseHandlerClosingEndsTheMessageLoop) {
   EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
-TEST(StartUp, SetsThreadCountColoursSubclassAndDropTargetInOrder) {
-  MainWindowEvents events;
-  events.created = InitialiseMainWindow;
-  TestMainWindow window(events);
+// The window keeps its own procedure: the list's drawing is reached
+// through the window's WM_NOTIFY, not by replacing it.
+TEST(StartUp, SetsThreadCountColoursAndDropTargetInOrder) {
+  TestMainWindow window(StartUpEvents);
   SYSTEM_INFO system{};
   GetSystemInfo(&system);
-  EXPECT_EQ(workerThreadCount, static_cast<std::int32_t>(system.dwNumberOfProcessors * 2));
-  EXPECT_EQ(listTextColor, 0x000000u);
-  EXPECT_EQ(listBackColor, 0xFFFFFFu);
-  EXPECT_EQ(listTextBackColor, 0xFFFFFFu);
-  EXPECT_EQ(selectedCellColor, 0xC06000u);
-  EXPECT_EQ(progressDoneColor, 0x00FFCCu);
-  EXPECT_EQ(progressRestColor, 0xFFFFFFu);
-  EXPECT_EQ(progressTextColor, listTextColor);
-  EXPECT_EQ(progressSelectedTextColor, 0x0000FFu);
-  EXPECT_EQ(GetWindowLongPtrA(window.Handle(), GWLP_WNDPROC),
-            reinterpret_cast<LONG_PTR>(MainWindowSubclassProc));
-  EXPECT_NE(previousWindowProc, nullptr);
-  EXPECT_TRUE(拖放对象1.registered);
-  EXPECT_FALSE(RegisterFileDrop(拖放对象1, window.Handle()));
+  EXPECT_EQ(window.Runs().workerThreadCount, static_cast<std::int32_t>(system.dwNumberOfProcessors * 2));
+  const CellColors& colors = ShownWindow().list.Colors();
+  EXPECT_EQ(colors.listTextColor, 0x000000u);
+  EXPECT_EQ(colors.listBackColor, 0xFFFFFFu);
+  EXPECT_EQ(colors.listTextBackColor, 0xFFFFFFu);
+  EXPECT_EQ(colors.selectedCellColor, 0xC06000u);
+  EXPECT_EQ(colors.progressDoneColor, 0x00FFCCu);
+  EXPECT_EQ(colors.progressRestColor, 0xFFFFFFu);
+  EXPECT_EQ(colors.progressTextColor, colors.listTextColor);
+  EXPECT_EQ(colors.progressSelectedTextColor, 0x0000FFu);
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  char className[64] = {};
+  GetClassNameA(window.Handle(), className, sizeof className);
+  ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), className, &windowClass));
+  EXPECT_EQ(GetWindowLongPtrA(window.Handle(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(windowClass.lpfnWndProc));
+  EXPECT_TRUE(ShownWindow().dropTarget.registered);
+  EXPECT_FALSE(RegisterFileDrop(ShownWindow().dropTarget, window.Handle()));
 }
 
 // A key pressed on `target` with the `held` keys down, handled by the pump
@@ -416,23 +417,36 @@ void PressKey(HWND target, WPARAM key, std::initializer_list<int> held = {}) {
 
 const char kDigest[] = "0123456789ABCDEF0123456789ABCDEF";
 
-// The texts the list asks for, in place of a run's rows.
-std::vector<std::array<std::string, 5>> listedCells;
-Text ListedCellText(std::int32_t row, std::int32_t column) {
-  if (row < 0 || row >= static_cast<std::int32_t>(listedCells.size())) return Text();
-  return Text(listedCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
-}
+// The digest cell of each row shown, in place of a run's hashing: a
+// digest, the computing text, or nothing.
+std::vector<std::string> shownDigests;
 
-void AddListedRow(const char* path, const char* digest) {
-  filePaths.Append(path);
-  listedCells.push_back({std::to_string(filePaths.Count()), path, "", digest, ""});
-  cellTextSource = ListedCellText;
-  cellWideTextSource = nullptr;  // the wide texts follow the listed ones
-  ListSetItemCount(超级列表框, static_cast<std::int32_t>(listedCells.size()));
+// A row for `path` in the test window's coordinator, its rows shown as a
+// run would leave them: `digest` final, computing, or not started. A
+// `folder` makes it a verified list's file, named relative to it.
+void AddListedRow(const char* path, const char* digest, const wchar_t* folder = nullptr) {
+  RunCoordinator& runs = ShownProgram().Runs();
+  const std::wstring widePath = WideOf(Text(path));
+  if (folder != nullptr) {
+    runs.filePaths.Append(ListedEntry(widePath, folder, Text(digest)));
+  } else {
+    runs.filePaths.Append(widePath);
+  }
+  shownDigests.push_back(digest);
+  const EntrySnapshot entries = runs.filePaths.Snapshot();
+  auto rows = std::make_shared<RunRows>(0, entries.store, FilesToHash(entries));
+  for (std::int32_t row = 0; row < rows->Count(); ++row) {
+    const std::string& cell = shownDigests[static_cast<std::size_t>(row)];
+    if (cell.empty()) continue;
+    rows->Start(row, 3);
+    Digest bytes;
+    if (ParseHexDigest(cell, DigestAlgorithm::kMd5, kMd5DigestBytes, &bytes)) rows->Finish(row, bytes);
+  }
+  ShownWindow().list.Show(rows);
 }
 
 void SelectRow(int row) {
-  ListView_SetItemState(超级列表框, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(ShownWindow().list.Handle(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void PutOnClipboard(const char* text) {
@@ -461,51 +475,49 @@ std::string ClipboardText(UINT format = CF_TEXT) {
   return text;
 }
 
-MainWindowEvents CopyingEvents() {
-  filePaths.Clear();
-  listedCells.clear();
-  MainWindowEvents events;
-  events.created = InitialiseMainWindow;  // the list asks its parent for texts
-  events.copyKey = CopySelectedDigest;
-  events.rowMenu = ShowRowMenu;
+MainWindowEvents CopyingEvents(Program& program) {
+  shownDigests.clear();
+  MainWindowEvents events = StartUpEvents(program);  // the list asks its parent for texts
+  events.copyKey = [&program] { program.CopySelectedDigest(); };
+  events.rowMenu = [&program](POINT at) { program.ShowRowMenu(at); };
   return events;
 }
 
 TEST(Keyboard, TabAndShiftTabMoveBetweenTheVisibleControls) {
   TestMainWindow window;
-  SetFocus(超级列表框);
-  ASSERT_EQ(GetFocus(), 超级列表框);
+  SetFocus(ShownWindow().list.Handle());
+  ASSERT_EQ(GetFocus(), ShownWindow().list.Handle());
   // Along the strip: 停止, then 导出文件.
-  for (HWND next : {按钮_线程池获取1, 按钮1, 超级列表框}) {
+  for (HWND next : {ShownWindow().stopButton, ShownWindow().exportButton, ShownWindow().list.Handle()}) {
     PressKey(GetFocus(), VK_TAB);
     EXPECT_EQ(GetFocus(), next);
   }
-  for (HWND next : {按钮1, 按钮_线程池获取1, 超级列表框}) {
+  for (HWND next : {ShownWindow().exportButton, ShownWindow().stopButton, ShownWindow().list.Handle()}) {
     PressKey(GetFocus(), VK_TAB, {VK_SHIFT});
     EXPECT_EQ(GetFocus(), next);
   }
   // Hidden, as while verifying: passed over.
-  ShowWindow(按钮1, SW_HIDE);
+  ShowWindow(ShownWindow().exportButton, SW_HIDE);
   PressKey(GetFocus(), VK_TAB);
-  EXPECT_EQ(GetFocus(), 按钮_线程池获取1);
+  EXPECT_EQ(GetFocus(), ShownWindow().stopButton);
   PressKey(GetFocus(), VK_TAB);
-  EXPECT_EQ(GetFocus(), 超级列表框);
+  EXPECT_EQ(GetFocus(), ShownWindow().list.Handle());
 }
 
 TEST(Keyboard, CtrlCCopiesTheSelectedRowsDigestAndNothingElse) {
-  TestMainWindow window(CopyingEvents());
+  TestMainWindow window(CopyingEvents);
   AddListedRow("C:\\a.bin", kDigest);
   AddListedRow("C:\\b.bin", texts::kComputing);
   PutOnClipboard("before");
-  PressKey(超级列表框, 'C', {VK_CONTROL});
+  PressKey(ShownWindow().list.Handle(), 'C', {VK_CONTROL});
   EXPECT_EQ(ClipboardText(), "before") << "no row selected";
   SelectRow(1);
-  PressKey(超级列表框, 'C', {VK_CONTROL});
+  PressKey(ShownWindow().list.Handle(), 'C', {VK_CONTROL});
   EXPECT_EQ(ClipboardText(), "before") << "no digest yet";
   SelectRow(0);
-  PressKey(超级列表框, 'C');
+  PressKey(ShownWindow().list.Handle(), 'C');
   EXPECT_EQ(ClipboardText(), "before") << "C alone";
-  PressKey(超级列表框, 'C', {VK_CONTROL});
+  PressKey(ShownWindow().list.Handle(), 'C', {VK_CONTROL});
   EXPECT_EQ(ClipboardText(), kDigest);
   EXPECT_EQ(ClipboardText(CF_UNICODETEXT), kDigest);
 }
@@ -551,17 +563,17 @@ ShownMenu OpenRowMenuAndPick(HWND window, int index, const std::function<void()>
     open();
     PumpUntil([&picked] { return picked.load(); }, 10000);
   } else {
-    SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(超级列表框), MAKELPARAM(-1, -1));
+    SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ShownWindow().list.Handle()), MAKELPARAM(-1, -1));
   }
   picker.join();
   return shown;
 }
 
 TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
-  TestMainWindow window(CopyingEvents());
+  TestMainWindow window(CopyingEvents);
   // Column 1 shows the name only, as while verifying; the path is the full one.
-  AddListedRow("C:\\dir\\a.bin", kDigest);
-  listedCells[0][1] = "a.bin";
+  window.Runs().verificationMode = true;
+  AddListedRow("C:\\dir\\a.bin", kDigest, L"C:\\dir");
   AddListedRow("C:\\dir\\b.bin", texts::kComputing);
   SelectRow(0);
   PutOnClipboard("before");
@@ -575,24 +587,23 @@ TEST(RowMenu, RightClickOffersCopyDigestAndCopyPathOfTheRow) {
   // A right-click through the list's own mouse handling on a row without
   // its digest yet: the click selects that row; only its path can be copied.
   RECT bounds{};
-  ListView_GetItemRect(超级列表框, 1, &bounds, LVIR_BOUNDS);
+  ListView_GetItemRect(ShownWindow().list.Handle(), 1, &bounds, LVIR_BOUNDS);
   const LPARAM at = MAKELPARAM(bounds.left + 30, (bounds.top + bounds.bottom) / 2);
   const ShownMenu noDigest = OpenRowMenuAndPick(window.Handle(), -1, [at] {
-    PostMessageA(超级列表框, WM_RBUTTONDOWN, MK_RBUTTON, at);
-    PostMessageA(超级列表框, WM_RBUTTONUP, 0, at);
+    PostMessageA(ShownWindow().list.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageA(ShownWindow().list.Handle(), WM_RBUTTONUP, 0, at);
   });
   EXPECT_EQ(noDigest.items, (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, "", texts::kCheckAgain,
                                       texts::kCopySummary}));
   EXPECT_FALSE(noDigest.firstEnabled);
-  EXPECT_EQ(ListSelectedRow(超级列表框), 1);
+  EXPECT_EQ(ListSelectedRow(ShownWindow().list.Handle()), 1);
   EXPECT_EQ(ClipboardText(), "C:\\dir\\a.bin");
-  filePaths.Clear();
 }
 
 // A dropped digest list's row offers to verify it, as "Open with" does; a
 // list that cannot be read says so in the label and changes nothing else.
 TEST(RowMenu, ADigestListsRowOffersToVerifyIt) {
-  TestMainWindow window(CopyingEvents());
+  TestMainWindow window(CopyingEvents);
   AddListedRow("C:\\no such dir\\files.md5", "");
   SelectRow(0);
   const ShownMenu shown = OpenRowMenuAndPick(window.Handle(), 2);
@@ -600,12 +611,11 @@ TEST(RowMenu, ADigestListsRowOffersToVerifyIt) {
             (std::vector<std::string>{texts::kCopyDigest, texts::kCopyPath, texts::kVerifyThisList, "",
                                       texts::kCheckAgain, texts::kCopySummary}));
   char label[512] = {};
-  GetWindowTextA(标签1, label, sizeof label);
+  GetWindowTextA(ShownWindow().countLabel, label, sizeof label);
   EXPECT_EQ(std::string(label).rfind(texts::kListUnreadable, 0), 0u) << label;
   EXPECT_NE(std::string(label).find("C:\\no such dir\\files.md5"), std::string::npos);
-  EXPECT_FALSE(verificationMode);
-  EXPECT_EQ(filePaths.Count(), 1);
-  filePaths.Clear();
+  EXPECT_FALSE(window.Runs().verificationMode);
+  EXPECT_EQ(window.Runs().filePaths.Count(), 1);
 }
 
 }  // namespace

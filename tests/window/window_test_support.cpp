@@ -42,10 +42,29 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
+namespace {
+
+TestMainWindow* shown = nullptr;
+
+}  // namespace
+
+MainWindowEvents StartUpEvents(Program& program) {
+  MainWindowEvents events;
+  events.created = [&program] { program.InitialiseMainWindow(); };
+  return events;
+}
+
 TestMainWindow::TestMainWindow(const MainWindowEvents& events)
-    : window_(CreateMainWindow(GetModuleHandleA(nullptr), events)) {
+    : TestMainWindow([events](Program&) { return events; }) {}
+
+TestMainWindow::TestMainWindow(const EventsOfProgram& events) : program_(runs_) {
+  shown = this;
+  window_ = program_.Window().Create(GetModuleHandleA(nullptr), events(program_));
   PumpFor(50);
 }
+
+MainWindow& ShownWindow() { return shown->TheProgram().Window(); }
+Program& ShownProgram() { return shown->TheProgram(); }
 
 TestMainWindow::~TestMainWindow() {
   // Without a window manager Wine waits 2 s here for the X window to be
