@@ -186,10 +186,13 @@ LRESULT ResultsList::OnNotify(LPARAM lParam) {
 void ResultsList::Show(const std::shared_ptr<RunRows>& rows) {
   shown_ = rows;
   ApplyOrder();  // a new run is shown in the order chosen last
-  // Emptied first, so selection and focus of the old rows go with them.
-  ListDeleteAllRows(handle_);
-  ListSetItemCount(handle_, rows->Count());
+  // Emptied first, so selection and focus of the old rows go with them; an
+  // empty list has none.
+  if (ListItemCount(handle_) > 0) ListDeleteAllRows(handle_);
+  // Widened while the list is empty: with the rows counted, a new width
+  // would repaint every row in view at once.
   FitNumberColumn(*rows);
+  ListSetItemCount(handle_, rows->Count());
   rows->TakeChangedRows();  // every row is drawn afresh anyway
 }
 
