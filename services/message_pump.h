@@ -8,9 +8,11 @@
 // it took the key.
 using ShortcutRoutine = bool (*)(const MSG& message);
 
-// The window whose controls Tab and Shift+Tab move between, and its
-// shortcuts (may be null). A null window turns both off.
-void SetKeyboardWindow(HWND window, ShortcutRoutine shortcuts);
+// A top-level window whose controls Tab and Shift+Tab move between, and
+// its shortcuts (may be null); the window keeps them as a property, until
+// DisableWindowKeys, which must come before it is destroyed.
+void EnableWindowKeys(HWND window, ShortcutRoutine shortcuts);
+void DisableWindowKeys(HWND window);
 // Called by every message loop of the window thread before translating a
 // message: true when a shortcut or the dialog manager took it, and then it
 // must be neither translated nor dispatched.

@@ -11,7 +11,8 @@ void Program::TakeWalkedBatch(const WalkedBatch& batch) {
 }
 
 void Program::AcceptPaths(const PathArray& paths) {
-  if (walker_ == nullptr) walker_ = new PathWalker([this](const WalkedBatch& batch) { TakeWalkedBatch(batch); });
+  if (walker_ == nullptr)
+    walker_ = new PathWalker(tasks_, [this](const WalkedBatch& batch) { TakeWalkedBatch(batch); });
   // Files, folders and missing paths all go to the walker, so a drop keeps
   // its order; nothing else is checked: missing files fail in their rows.
   ++dropsBeingWalked_;

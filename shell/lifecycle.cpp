@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "services/call_later.h"
 #include "services/code_page.h"
 #include "services/components.h"
 #include "services/files.h"
@@ -18,8 +17,13 @@
 Program::Program(RunCoordinator& runs, PathArray commandLinePaths)
     : runs_(runs), window_(runs), view_(runs, window_), commandLinePaths_(std::move(commandLinePaths)) {}
 
-// A settle notice still on its way finds no handler once this is gone.
-Program::~Program() { runs_.NotifyWhenRunSettles(nullptr); }
+// No worker may post a settle notice to what is gone: the run stops, as
+// closing stops it, and the workers end first.
+Program::~Program() {
+  runs_.NotifyWhenRunSettles(nullptr);
+  runs_.RequestStop();
+  runs_.workerPool.Stop();
+}
 
 HWND Program::Start(HINSTANCE instance) { return window_.Create(instance, Events()); }
 
@@ -50,7 +54,7 @@ void Program::StartPooledRunAndShow() {
 }
 
 void Program::RequestPooledRun() {
-  CallLater(
+  tasks_.CallLater(
       [](std::intptr_t program, std::intptr_t, std::intptr_t) {
         reinterpret_cast<Program*>(program)->StartPooledRunAndShow();
       },

@@ -135,7 +135,7 @@ LRESULT MainWindow::OnCreate() {
   SetTimer(window, kClockTimerId, kClockIntervalMs, nullptr);  // 时钟1
   exportDialog = ExportDialog();
   dropTarget.handler = events_.filesDropped;
-  SetKeyboardWindow(window, TakeShortcutKey);  // Tab, Shift+Tab, Ctrl+C
+  EnableWindowKeys(window, TakeShortcutKey);  // Tab, Shift+Tab, Ctrl+C
   if (list.Handle() == nullptr || exportButton == nullptr || progressBar == nullptr) return -1;
   Run(events_.created);
   return 0;
@@ -246,7 +246,7 @@ void MainWindow::OnClose() {
 void MainWindow::OnDestroy() {
   KillTimer(window, kClockTimerId);
   KillTimer(window, kApplyTimerId);
-  SetKeyboardWindow(nullptr, nullptr);
+  DisableWindowKeys(window);
   RevokeFileDrop(dropTarget);  // OLE wants the registration gone before the window
   list.Forget();
   window = exportButton = pooledRunButton = plainRunButton = stopButton = countLabel = countsLabel =

@@ -7,8 +7,7 @@
 #include "services/folder_walk.h"
 #include "services/ui_tasks.h"
 
-PathWalker::PathWalker(Receiver receive) : receive_(receive) {
-  StartUiTasks();
+PathWalker::PathWalker(UiTasks& tasks, Receiver receive) : tasks_(tasks), receive_(std::move(receive)) {
   std::thread([this] { WalkDrops(); }).detach();
 }
 
@@ -49,5 +48,5 @@ void PathWalker::WalkDrop(const PathArray& dropPaths) {
 void PathWalker::Post(WalkedBatch* batch) {
   std::shared_ptr<WalkedBatch> owned(batch);
   const Receiver receive = receive_;
-  PostUiTask([owned, receive] { receive(*owned); });
+  tasks_.Post([owned, receive] { receive(*owned); });
 }

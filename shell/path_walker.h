@@ -3,7 +3,7 @@
 // How it works: the window thread queues each drop's paths (Queue). One
 // walker thread takes the drops in the order they came, walks every path
 // (WalkDroppedPath) and hands what it finds to the window thread as UI
-// tasks (PostUiTask), kBatchSize paths at a time; the last batch of a drop says
+// tasks (UiTasks::Post), kBatchSize paths at a time; the last batch of a drop says
 // so. The window thread hands each batch to the receiver as it arrives, so
 // the window keeps answering however large the tree, and the paths reach
 // the receiver in drop order.
@@ -16,6 +16,7 @@
 #include <functional>
 #include <mutex>
 
+#include "services/ui_tasks.h"
 #include "services/wide_paths.h"
 
 struct WalkedBatch {
@@ -28,9 +29,9 @@ class PathWalker {
   static constexpr std::size_t kBatchSize = 1024;
   using Receiver = std::function<void(const WalkedBatch& batch)>;
 
-  // Window thread: starts the UI tasks that carry the batches, and the
-  // walker thread. The object is meant to live until the process ends.
-  explicit PathWalker(Receiver receive);
+  // Window thread: starts the walker thread; `tasks` carry the batches.
+  // The object is meant to live until the process ends.
+  PathWalker(UiTasks& tasks, Receiver receive);
   PathWalker(const PathWalker&) = delete;
   PathWalker& operator=(const PathWalker&) = delete;
 
@@ -42,6 +43,7 @@ class PathWalker {
   void WalkDrop(const PathArray& dropPaths);
   void Post(WalkedBatch* batch);
 
+  UiTasks& tasks_;
   Receiver receive_;
   std::mutex lock_;
   std::condition_variable queued_;

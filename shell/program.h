@@ -10,6 +10,7 @@
 
 #include "runs/run_coordinator.h"
 #include "services/text.h"
+#include "services/ui_tasks.h"
 #include "services/wide_paths.h"
 #include "shell/main_window.h"
 #include "shell/path_walker.h"
@@ -87,6 +88,7 @@ class Program {
   void TakeWalkedBatch(const WalkedBatch& batch);
 
   RunCoordinator& runs_;
+  UiTasks tasks_;  // first made, last gone: the window's and the workers' posts go there
   MainWindow window_;
   RunView view_;
   // Made at the first drop; never destroyed, as its thread may still be

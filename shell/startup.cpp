@@ -5,7 +5,6 @@
 
 #include "runs/pooled_run.h"
 #include "services/file_drop.h"
-#include "services/ui_tasks.h"
 #include "shell/program.h"
 
 namespace {
@@ -19,11 +18,10 @@ void Program::InitialiseMainWindow() {
       static_cast<std::int32_t>(static_cast<double>(ProcessorCount()) * kWorkersPerProcessor);
   window_.list.ReadColors();
   SetTimer(window_.window, kApplyTimerId, kApplyIntervalMs, nullptr);
-  StartUiTasks();
   // Posted: the worker does not wait for the window. A run that a newer
   // one replaced meanwhile shows nothing of its own.
   runs_.NotifyWhenRunSettles([this](std::uint32_t generation) {
-    PostUiTask([this, generation] {
+    tasks_.Post([this, generation] {
       if (runs_.IsCurrentRun(generation)) ShowSettledRun();
     });
   });

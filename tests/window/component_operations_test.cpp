@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "services/call_later.h"
+#include "services/ui_tasks.h"
 #include "services/components.h"
 #include "services/file_dialog.h"
 #include "services/list_control.h"
@@ -168,10 +168,15 @@ void Record(std::intptr_t a, std::intptr_t b, std::intptr_t c) {
   lastArguments[2] = c;
 }
 
+// The window thread's tasks of the test running now.
+UiTasks* tasks = nullptr;
+
 TEST(CallLater, ASecondRequestWhileOneWaitsIsDroppedAndTheFirstRunsOnce) {
+  UiTasks ownTasks;
+  tasks = &ownTasks;
   calls = 0;
-  EXPECT_TRUE(CallLater(Record, 1, 2, 3));
-  EXPECT_FALSE(CallLater(Record, 4, 5, 6));
+  EXPECT_TRUE(tasks->CallLater(Record, 1, 2, 3));
+  EXPECT_FALSE(tasks->CallLater(Record, 4, 5, 6));
   EXPECT_EQ(calls, 0);
   ASSERT_TRUE(PumpUntil([] { return calls > 0; }));
   PumpFor(200);
@@ -179,26 +184,30 @@ TEST(CallLater, ASecondRequestWhileOneWaitsIsDroppedAndTheFirstRunsOnce) {
   EXPECT_EQ(lastArguments[0], 1);
   EXPECT_EQ(lastArguments[2], 3);
   // Free again once it has run.
-  EXPECT_TRUE(CallLater(Record));
+  EXPECT_TRUE(tasks->CallLater(Record));
   ASSERT_TRUE(PumpUntil([] { return calls == 2; }));
   EXPECT_EQ(lastArguments[0], 0);
 }
 
 TEST(CallLater, NoProcedureIsNoRequest) {
+  UiTasks ownTasks;
+  tasks = &ownTasks;
   calls = 0;
-  EXPECT_FALSE(CallLater(nullptr));
-  EXPECT_TRUE(CallLater(Record, 10));
+  EXPECT_FALSE(tasks->CallLater(nullptr));
+  EXPECT_TRUE(tasks->CallLater(Record, 10));
   ASSERT_TRUE(PumpUntil([] { return calls == 1; }));
   EXPECT_EQ(lastArguments[0], 10);
 }
 
 void AskAgain(std::intptr_t, std::intptr_t, std::intptr_t) {
-  if (++calls == 1) CallLater(AskAgain);
+  if (++calls == 1) tasks->CallLater(AskAgain);
 }
 
 TEST(CallLater, TheCalledProcedureMayAskForTheNextCall) {
+  UiTasks ownTasks;
+  tasks = &ownTasks;
   calls = 0;
-  EXPECT_TRUE(CallLater(AskAgain));
+  EXPECT_TRUE(tasks->CallLater(AskAgain));
   EXPECT_TRUE(PumpUntil([] { return calls == 2; }));
 }
 
