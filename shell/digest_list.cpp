@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
+constexpr char kMd5ListExtension[] = ".md5";
 constexpr char kSeparator[] = "=";
 constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kUtf8MarkBytes = 3;
@@ -327,6 +328,13 @@ FileEntry ListedEntry(const std::wstring& path, const std::wstring& folder, cons
   entry.refused = refused;
   entry.line = line;
   return entry;
+}
+
+std::optional<DigestListKind> ListKindOfName(const Text& fileName) {
+  if (IsMd5IniName(fileName)) return DigestListKind::kIni;
+  const Text extension(kMd5ListExtension);
+  if (RightPart(ToLower(fileName), TextLength(extension)) == extension) return DigestListKind::kMd5sum;
+  return std::nullopt;
 }
 
 bool IsMd5IniName(const Text& fileName) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,3 +73,6 @@ FileEntry ListedEntry(const std::wstring& path, const std::wstring& folder, cons
                       bool refused = false, std::int32_t line = 0);
 // A list file named md5.ini, in any case, keeps md5.ini's reading (kIni).
 bool IsMd5IniName(const Text& fileName);
+// The kind of digest list a file's name makes it: md5.ini (any case), or a
+// name ending ".md5" (any case); none for any other name.
+std::optional<DigestListKind> ListKindOfName(const Text& fileName);

@@ -90,7 +90,7 @@ std::vector<DigestListEntry> ReadUsableList(const std::wstring& listPath, HWND l
     return {};
   }
   const Text listName = AnsiTextOf(WideFileNameOf(listPath));
-  const DigestListKind kind = IsMd5IniName(listName) ? DigestListKind::kIni : DigestListKind::kMd5sum;
+  const DigestListKind kind = ListKindOfName(listName).value_or(DigestListKind::kMd5sum);
   auto entries = ParseDigestList(content, AnsiTextOf(WideFolderOf(listPath)), kind, Utf8ToAnsi);
   if (entries.empty()) ReportUnusableList(label, listPath, texts::kListEmpty);
   return entries;

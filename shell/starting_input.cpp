@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr char kMd5ListExtension[] = ".md5";
-
 bool IsFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -19,11 +17,7 @@ bool IsFolder(const std::wstring& path) {
 // By name, as Explorer's "Open with" sees it; a list that cannot be read
 // is then reported in 标签1 and the window hashes as usual.
 bool IsDigestListPath(const std::wstring& path) {
-  const Text name = AnsiTextOf(WideFileNameOf(path));
-  const bool listName =
-      IsMd5IniName(name) ||
-      RightPart(ToLower(name), TextLength(Text(kMd5ListExtension))) == Text(kMd5ListExtension);
-  return listName && !IsFolder(path);
+  return ListKindOfName(AnsiTextOf(WideFileNameOf(path))).has_value() && !IsFolder(path);
 }
 
 void Program::TakeStartingInput() {
