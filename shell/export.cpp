@@ -32,8 +32,9 @@ std::wstring ListedName(const std::wstring& path, const std::wstring& exportFold
   return path.substr(exportFolder.size() + 1);
 }
 
-std::wstring DigestListLine(const std::wstring& name, const Text& digestCell) {
-  return name + L"=" + WideOf(digestCell) + L"\r\n";
+// The digest in the 32 upper-case digits the list shows.
+std::wstring DigestListLine(const std::wstring& name, const Digest& digest) {
+  return name + L"=" + WideOf(Text(UpperHexOf(digest))) + L"\r\n";
 }
 
 // md5sum -c on other systems takes "/" only.
@@ -43,12 +44,12 @@ std::wstring WithSlashes(std::wstring name) {
   return name;
 }
 
-// A row without a digest becomes a comment, which md5sum -c and this
+// Lower-case digits, as md5sum writes them. A row without a digest
+// becomes a comment holding its digest cell, which md5sum -c and this
 // program's reading both skip, instead of a line neither accepts.
-std::wstring Md5sumLine(const std::wstring& name, const Text& digestCell) {
-  if (!IsDigestDigits(digestCell))
-    return L"# " + WideOf(digestCell) + L" *" + WithSlashes(name) + L"\r\n";
-  return WideOf(ToLower(digestCell)) + L" *" + WithSlashes(name) + L"\r\n";
+std::wstring Md5sumLine(const std::wstring& name, const RowSnapshot& row, bool verifying) {
+  if (row.phase == RowPhase::kDone) return WideOf(Text(LowerHexOf(row.digest))) + L" *" + WithSlashes(name) + L"\r\n";
+  return L"# " + WideOf(RowCellText(row, kColumnDigest, verifying)) + L" *" + WithSlashes(name) + L"\r\n";
 }
 
 struct ExportedList {
@@ -65,13 +66,12 @@ ExportedList ListedRows(const RunRows* rows, bool verifying, ExportType type,
   for (std::int32_t row = 0; rows != nullptr && row < rows->Count(); ++row) {
     const RowSnapshot snapshot = rows->Read(row);
     const std::wstring name = ListedName(RowCellWideText(snapshot, kColumnPath, verifying), exportFolder);
-    const Text digest = RowCellText(snapshot, kColumnDigest, verifying);
     const bool hasDigest = snapshot.phase == RowPhase::kDone;
     if (!hasDigest) ++list.leftOut;
     if (type == kExportMd5sum) {
-      list.lines += Md5sumLine(name, digest);
+      list.lines += Md5sumLine(name, snapshot, verifying);
     } else if (hasDigest) {
-      list.lines += DigestListLine(name, digest);
+      list.lines += DigestListLine(name, snapshot.digest);
     }
   }
   return list;
