@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kColumns = 5;
 constexpr DWORD kPumpSliceMs = 5;
-constexpr int kOutOfSight = -30000;
 
 void PumpOnce(DWORD waitMs) {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, waitMs, QS_ALLINPUT);
@@ -24,38 +23,33 @@ void PumpOnce(DWORD waitMs) {
   }
 }
 
-// The test process's current program. Earlier ones are never destroyed:
-// their windows would make Wine wait for a window manager, and their
-// workers and walkers may still hold them.
+// The test process's program. Never destroyed, as the program's own: its
+// workers and its folder walker may still hold it when the process ends.
 Program* current = nullptr;
-
-void StartFreshProgram() {
-  auto* runs = new RunCoordinator();
-  current = new Program(*runs);
-  current->Start(GetModuleHandleA(nullptr));
-  PumpFor(50);
-}
 
 }  // namespace
 
 HWND StartProgramWindow() {
-  static const bool started = [] {
+  if (current == nullptr) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    return true;
-  }();
-  (void)started;
-  if (current == nullptr) StartFreshProgram();
+    auto* runs = new RunCoordinator();
+    current = new Program(*runs);
+    current->Start(GetModuleHandleA(nullptr));
+    PumpFor(50);
+  }
   return TheWindow().window;
 }
 
 void ResetRuns() {
   StartProgramWindow();
   WaitUntilSettled(60000, 300);
-  SetWindowPos(TheWindow().window, nullptr, kOutOfSight, kOutOfSight, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  StartFreshProgram();
+  RunCoordinator& runs = TheRuns();
+  runs.filePaths.Clear();
+  runs.verificationMode = false;
+  runs.verifiedListFolder.clear();
+  TheProgram().StartPooledRunAndShow();  // a run of nothing: no rows
 }
 
 Program& TheProgram() { return *current; }
