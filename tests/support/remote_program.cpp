@@ -173,6 +173,27 @@ bool RemoteProgram::Answers(DWORD timeoutMs) const {
   return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
 }
 
+void RemoteProgram::PressKey(WPARAM key, bool control, bool shift) const {
+  const DWORD programThread = GetWindowThreadProcessId(window_, nullptr);
+  const DWORD self = GetCurrentThreadId();
+  MSG none;
+  PeekMessageA(&none, nullptr, 0, 0, PM_NOREMOVE);  // a thread joins input states only with a queue
+  const bool attached = AttachThreadInput(self, programThread, TRUE) != FALSE;
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_CONTROL] = control ? 0x80 : 0;
+  state[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(state);
+  PostMessageA(list_, WM_KEYDOWN, key, 1);
+  // Sent messages go before posted ones: the second answer comes only
+  // after the loop that answered the first took and handled the key.
+  Answers(10000);
+  Answers(10000);
+  state[VK_CONTROL] = state[VK_SHIFT] = 0;
+  SetKeyboardState(state);
+  if (attached) AttachThreadInput(self, programThread, FALSE);
+}
+
 void RemoteProgram::RequestClose() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
 long RemoteProgram::WaitForExit(DWORD timeoutMs) {
@@ -183,6 +204,19 @@ long RemoteProgram::WaitForExit(DWORD timeoutMs) {
 }
 
 bool RemoteProgram::Exited() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
+
+std::wstring ClipboardText() {
+  if (!OpenClipboard(nullptr)) return {};
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = units;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
 
 HWND WaitForSaveDialog(DWORD processId, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
