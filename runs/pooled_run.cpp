@@ -197,7 +197,11 @@ class LaneFile {
   // reading thread; null when the file ends here: stopped, a newer run, or
   // nothing more to be read.
   const ByteBuffer* NextChunk() {
-    if (reading_ != nullptr) return reading_->Next();
+    if (reading_ != nullptr) {
+      const ByteBuffer* chunk = reading_->Next();
+      if (chunk != nullptr && chunk->IsEmpty() && error_ == 0) error_ = reading_->ReadError();
+      return chunk;
+    }
     if (ShouldStopReading(rows_.Generation())) return nullptr;  // no read after a stop
     SetLastError(0);  // what a failing read leaves is its own
     if (reader_.Read(file_.Handle(), chunk_.Buffer(), kChunkSize) == 0 && error_ == 0)

@@ -184,6 +184,8 @@ void RemoteProgram::PressKey(WPARAM key, bool control, bool shift) const {
   state[VK_CONTROL] = control ? 0x80 : 0;
   state[VK_SHIFT] = shift ? 0x80 : 0;
   SetKeyboardState(state);
+  // Wine keeps a thread's key state for 50 ms before asking again.
+  Sleep(100);
   PostMessageA(list_, WM_KEYDOWN, key, 1);
   // Sent messages go before posted ones: the second answer comes only
   // after the loop that answered the first took and handled the key.
