@@ -1,11 +1,12 @@
 // faulty-disk: a FUSE file system that mirrors a folder, read only, and can
 // make its files fail, vanish, read slowly, or sit on one seeking disk head.
-// For the tests and benches; see tools/faulty-disk/README.md.
+// For the tests and benches; tools/faulty-disk/README.md tells how to use it.
 //
-// Every file is opened with direct_io, so the kernel's page cache and
+// Files are opened with direct_io, so the kernel's page cache and
 // read-ahead never answer a read: each read the reader makes reaches the
-// rules below (the kernel only splits large ones into requests of at most
-// max_read bytes, consecutive within a file).
+// rules below (the kernel only cuts large ones into requests of at most
+// 1 MiB, consecutive within a file). --cached puts them back in front, as
+// Linux programs read a real disk.
 #define FUSE_USE_VERSION 312
 #define _GNU_SOURCE
 #include <dirent.h>
