@@ -31,6 +31,7 @@ bench-engine: build
 
 bench: build
 	@tools/run-bench program
+	@tools/run-bench seek
 
 stress: build
 	@tools/run-stress
