@@ -208,7 +208,11 @@ long RemoteProgram::WaitForExit(DWORD timeoutMs) {
 bool RemoteProgram::Exited() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
 
 std::wstring ClipboardText() {
-  if (!OpenClipboard(nullptr)) return {};
+  // The program may still hold the clipboard open a moment.
+  for (int tries = 0; !OpenClipboard(nullptr); ++tries) {
+    if (tries == 50) return {};
+    Sleep(20);
+  }
   std::wstring text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
