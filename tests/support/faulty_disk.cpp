@@ -22,15 +22,16 @@ std::string LayerBesideTests() {
   return folder + "\\faulty-disk";
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A Unix path (UTF-8) as one argument.
+std::wstring Quoted(const std::string& unixPath) { return L"\"" + WideOfUtf8(unixPath) + L"\""; }
 
-bool StartUnixProgram(const std::string& program, const std::string& arguments) {
-  std::string commandLine = Quoted(program) + " " + arguments;
-  STARTUPINFOA startup{};
+bool StartUnixProgram(const std::string& program, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + WideOfAnsi(program) + L"\" " + arguments;
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessW(WideOfAnsi(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process))
     return false;
   // Wine hands back no handle for a Unix program: the layer's status file
   // says how it went.
@@ -65,11 +66,11 @@ FaultyDisk::FaultyDisk(const std::vector<std::string>& rules) {
   }
   // Mounts under this prefix's temp folder whose layer was killed are
   // detached first; live ones of other tests are left alone.
-  const std::string arguments = "--clean " + Quoted(unixTemp) + " --owner --lifetime 1800 --rules " +
-                                Quoted(UnixPathOf(scratch_.Join("rules"))) + " --status " +
-                                Quoted(UnixPathOf(scratch_.Join("status"))) + " --log " +
-                                Quoted(UnixPathOf(scratch_.Join("log"))) + " " +
-                                Quoted(UnixPathOf(source_)) + " " + Quoted(UnixPathOf(mount_));
+  const std::wstring arguments = L"--clean " + Quoted(unixTemp) + L" --owner --lifetime 1800 --rules " +
+                                 Quoted(UnixPathOf(scratch_.Join("rules"))) + L" --status " +
+                                 Quoted(UnixPathOf(scratch_.Join("status"))) + L" --log " +
+                                 Quoted(UnixPathOf(scratch_.Join("log"))) + L" " +
+                                 Quoted(UnixPathOf(source_)) + L" " + Quoted(UnixPathOf(mount_));
   if (!StartUnixProgram(layer, arguments)) {
     problem_ = "the layer did not start (error " + std::to_string(GetLastError()) + ")";
     return;

@@ -193,6 +193,14 @@ std::vector<std::string> ListFolder(const std::string& folder) {
   return names;
 }
 
+std::wstring WideOfUtf8(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                         static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
 std::string UnixPathOf(const std::string& path) {
   using ToUnix = char*(CDECL*)(LPCWSTR);
   auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
@@ -209,21 +217,22 @@ int RunShell(const std::string& folder, const std::string& command, std::string*
              const std::string& scratch) {
   // Wine gives no process handle for a Unix program, so the shell writes the
   // exit code last, under its final name only once it is complete.
-  constexpr char kShell[] = "Z:\\bin\\sh";
+  constexpr wchar_t kShell[] = L"Z:\\bin\\sh";
   constexpr int kLooks = 600;  // 50 ms apart
   static LONG runs = 0;
   const std::string place = scratch.empty() ? folder : scratch;
   const std::string stem = "shell-" + std::to_string(GetCurrentProcessId()) + "-" +
                            std::to_string(InterlockedIncrement(&runs));
   const std::string capture = place + "\\" + stem + ".out", code = place + "\\" + stem + ".code";
-  const std::string unixCode = UnixPathOf(code);
-  std::string line = std::string(kShell) + " -c \"" + command + " >'" + UnixPathOf(capture) +
-                     "' 2>&1; echo $? >'" + unixCode + ".part'; mv '" + unixCode + ".part' '" +
-                     unixCode + "'\"";
-  STARTUPINFOA startup{};
+  // Wide: the command is in the code page, the Unix paths in UTF-8.
+  const std::wstring unixCode = WideOfUtf8(UnixPathOf(code));
+  std::wstring line = std::wstring(kShell) + L" -c \"" + WideOfAnsi(command) + L" >'" +
+                      WideOfUtf8(UnixPathOf(capture)) + L"' 2>&1; echo $? >'" + unixCode + L".part'; mv '" +
+                      unixCode + L".part' '" + unixCode + L"'\"";
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(kShell, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+  if (!CreateProcessW(kShell, line.data(), nullptr, nullptr, FALSE, 0, nullptr, WideOfAnsi(folder).c_str(),
                       &startup, &process))
     return -1;
   if (process.hProcess != nullptr) CloseHandle(process.hProcess);

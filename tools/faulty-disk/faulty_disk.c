@@ -92,12 +92,24 @@ static void sleep_seconds(double seconds) {
   }
 }
 
-static struct rule *rule_of(const char *path) {
+static struct rule *named_rule(const char *path) {
   for (int i = 0; i < disk.rule_count; ++i)
     if (strcmp(disk.rules[i].path, path) == 0) return &disk.rules[i];
-  for (int i = 0; i < disk.rule_count; ++i)
-    if (strcmp(disk.rules[i].path, "*") == 0) return &disk.rules[i];
   return NULL;
+}
+
+// A file's own rule, else the one for every file.
+static struct rule *rule_of(const char *path) {
+  struct rule *rule = named_rule(path);
+  return rule != NULL ? rule : named_rule("*");
+}
+
+// A file's own delay, else the one for every file: "slow *" slows the
+// files that fail by rules of their own too.
+static int slow_ms_of(const struct rule *rule) {
+  if (rule != NULL && rule->slow_ms > 0) return rule->slow_ms;
+  const struct rule *every = named_rule("*");
+  return every != NULL ? every->slow_ms : 0;
 }
 
 static int is_gone(const char *path) {
@@ -223,7 +235,7 @@ static int fs_read(const char *path, char *buf, size_t size, off_t offset, struc
     return (int)part;
   }
   struct rule *rule = rule_of(path);
-  if (rule != NULL && rule->slow_ms > 0) sleep_seconds(rule->slow_ms / 1000.0);
+  sleep_seconds(slow_ms_of(rule) / 1000.0);
   atomic_fetch_add(&disk.reads, 1);
   if (disk.trace) say("read %s %lld+%zu", path, (long long)offset, size);
   if (rule != NULL && rule->fail_at >= 0 && offset + (int64_t)size > rule->fail_at) return -EIO;
@@ -282,8 +294,8 @@ static int parse_rule(char *line) {
     return 0;
   }
   if (fields < 3 || disk.rule_count == MAX_RULES) return -1;
-  struct rule *rule = rule_of(path);
-  if (rule == NULL || strcmp(rule->path, path) != 0) {
+  struct rule *rule = named_rule(path);
+  if (rule == NULL) {
     rule = &disk.rules[disk.rule_count++];
     snprintf(rule->path, sizeof rule->path, "%s", path);
     rule->fail_at = rule->vanish_after = -1;
