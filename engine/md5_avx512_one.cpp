@@ -2,9 +2,11 @@
 // lanes compute nothing anyone reads). Worth it for its instructions, not
 // its width: vpternlogd makes each round function one instruction and
 // vprold a rotate one, so a step's chain from b is four instructions long
-// instead of four and a half on average for the scalar form. Enabled on
-// this function only (md5_lanes.cpp asks CPUID and XGETBV first); assembled
-// with unaligned moves for every vector spill (see engine/CMakeLists.txt).
+// instead of four and a half on average for the scalar form; faster only
+// where those take a cycle each, as general ones do (md5_lanes.cpp
+// chooses). Enabled on this function only (md5_lanes.cpp asks CPUID and
+// XGETBV first); assembled with unaligned moves for every vector spill
+// (see engine/CMakeLists.txt).
 #include "engine/md5_kernels.h"
 
 #if defined(__i386__) || defined(__x86_64__)

@@ -1,7 +1,8 @@
-// Four MD5 streams in the four 32-bit lanes of SSE2 registers. Built for
-// the baseline target with SSE2 enabled on this function only, so the
-// 32-bit program still runs on processors without it (md5_lanes.cpp asks
-// CPUID before calling it).
+// Four MD5 streams in the four 32-bit lanes of SSE2 registers, and eight
+// in two such sets whose steps interleave. Built for the baseline target
+// with SSE2 enabled on these functions only, so the 32-bit program still
+// runs on processors without it (md5_lanes.cpp asks CPUID before calling
+// them).
 #include "engine/md5_kernels.h"
 
 #if defined(__i386__) || defined(__x86_64__)
