@@ -18,6 +18,9 @@ struct Sha1Shape {
   static constexpr Word kInitial[5] = {0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u, 0xc3d2e1f0u};
 };
 
+// Inlined whole, so the five working words stay in registers.
+#define SHA1_INLINE __attribute__((always_inline)) inline
+
 inline std::uint32_t Rotl(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
 // The round function and constant of each twenty rounds.
@@ -31,20 +34,21 @@ constexpr std::uint32_t kConstants[4] = {0x5a827999u, 0x6ed9eba1u, 0x8f1bbcdcu, 
 
 // One round; the caller rotates the names, so no value moves.
 template <int kQuarter>
-inline void Round(std::uint32_t a, std::uint32_t& b, std::uint32_t c, std::uint32_t d, std::uint32_t& e,
+SHA1_INLINE void Round(std::uint32_t a, std::uint32_t& b, std::uint32_t c, std::uint32_t d, std::uint32_t& e,
                   std::uint32_t w) {
   e += Rotl(a, 5) + Mix<kQuarter>(b, c, d) + kConstants[kQuarter] + w;
   b = Rotl(b, 30);
 }
 
-inline std::uint32_t Schedule(std::uint32_t* w, int i) {
+SHA1_INLINE std::uint32_t Schedule(std::uint32_t* w, int i) {
   if (i >= 16) w[i & 15] = Rotl(w[(i - 3) & 15] ^ w[(i - 8) & 15] ^ w[(i - 14) & 15] ^ w[i & 15], 1);
   return w[i & 15];
 }
 
 template <int kQuarter>
-inline void TwentyRounds(std::uint32_t* w, std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
-                         std::uint32_t& d, std::uint32_t& e) {
+SHA1_INLINE void TwentyRounds(std::uint32_t* w, std::uint32_t& a, std::uint32_t& b, std::uint32_t& c,
+                              std::uint32_t& d, std::uint32_t& e) {
+#pragma GCC unroll 4
   for (int i = 20 * kQuarter; i < 20 * kQuarter + 20; i += 5) {
     Round<kQuarter>(a, b, c, d, e, Schedule(w, i));
     Round<kQuarter>(e, a, b, c, d, Schedule(w, i + 1));

@@ -9,6 +9,10 @@
 
 namespace sha2 {
 
+// Inlined whole, so the eight working words stay in registers and every
+// index into the schedule's ring is a constant.
+#define SHA2_INLINE __attribute__((always_inline)) inline
+
 template <typename Word>
 inline Word Rotr(Word x, int n) {
   return static_cast<Word>((x >> n) | (x << (8 * sizeof(Word) - static_cast<std::size_t>(n))));
@@ -23,7 +27,7 @@ inline Word BigEndianAt(const std::uint8_t* bytes) {
 
 // One round; the caller rotates the names, so no value moves.
 template <typename P, typename Word = typename P::Word>
-inline void Round(Word a, Word b, Word c, Word& d, Word e, Word f, Word g, Word& h, Word constantAndWord) {
+SHA2_INLINE void Round(Word a, Word b, Word c, Word& d, Word e, Word f, Word g, Word& h, Word constantAndWord) {
   const Word bigSigma1 = Rotr(e, P::kE[0]) ^ Rotr(e, P::kE[1]) ^ Rotr(e, P::kE[2]);
   const Word bigSigma0 = Rotr(a, P::kA[0]) ^ Rotr(a, P::kA[1]) ^ Rotr(a, P::kA[2]);
   const Word choose = g ^ (e & (f ^ g));
@@ -35,7 +39,7 @@ inline void Round(Word a, Word b, Word c, Word& d, Word e, Word f, Word g, Word&
 
 // Word i of the schedule, in a ring of the last sixteen.
 template <typename P, bool kExpand, typename Word = typename P::Word>
-inline Word Schedule(Word* w, int i) {
+SHA2_INLINE Word Schedule(Word* w, int i) {
   if (kExpand) {
     const Word w15 = w[(i - 15) & 15], w2 = w[(i - 2) & 15];
     const Word sigma0 = Rotr(w15, P::kW15[0]) ^ Rotr(w15, P::kW15[1]) ^ (w15 >> P::kW15[2]);
@@ -46,8 +50,8 @@ inline Word Schedule(Word* w, int i) {
 }
 
 template <typename P, bool kExpand, typename Word = typename P::Word>
-inline void EightRounds(Word* w, int i, Word& a, Word& b, Word& c, Word& d, Word& e, Word& f, Word& g,
-                        Word& h) {
+SHA2_INLINE void EightRounds(Word* w, int i, Word& a, Word& b, Word& c, Word& d, Word& e, Word& f, Word& g,
+                             Word& h) {
   Round<P>(a, b, c, d, e, f, g, h, P::kConstants[i + 0] + Schedule<P, kExpand>(w, i + 0));
   Round<P>(h, a, b, c, d, e, f, g, P::kConstants[i + 1] + Schedule<P, kExpand>(w, i + 1));
   Round<P>(g, h, a, b, c, d, e, f, P::kConstants[i + 2] + Schedule<P, kExpand>(w, i + 2));
@@ -65,7 +69,9 @@ inline void Blocks(Word* state, const std::uint8_t* data, std::size_t blocks) {
     for (int i = 0; i < 16; ++i) w[i] = BigEndianAt<Word>(data + static_cast<std::size_t>(i) * sizeof(Word));
     Word a = state[0], b = state[1], c = state[2], d = state[3];
     Word e = state[4], f = state[5], g = state[6], h = state[7];
+#pragma GCC unroll 2
     for (int i = 0; i < 16; i += 8) EightRounds<P, false>(w, i, a, b, c, d, e, f, g, h);
+#pragma GCC unroll 8
     for (int i = 16; i < P::kRounds; i += 8) EightRounds<P, true>(w, i, a, b, c, d, e, f, g, h);
     state[0] += a;
     state[1] += b;
@@ -77,5 +83,7 @@ inline void Blocks(Word* state, const std::uint8_t* data, std::size_t blocks) {
     state[7] += h;
   }
 }
+
+#undef SHA2_INLINE
 
 }  // namespace sha2
