@@ -80,10 +80,11 @@ SHA512_INLINE __m128i Straddle(__m128i low, __m128i high) {
   return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(low), _mm_castsi128_pd(high), 1));
 }
 
-// ring[k] holds schedule words t - 16 + 2k and t - 15 + 2k; pair k becomes
-// words t + 2k and t + 2k + 1, and they go to wk with their constants.
+// With t = i + 16, ring[k] holds schedule words t - 16 + 2k and
+// t - 15 + 2k; pair k becomes words t + 2k and t + 2k + 1, and they go to
+// wk with their constants.
 template <bool kAvx512, int k>
-SHA512_INLINE void NextPair(__m128i* ring, Word* wk, const Word* constants) {
+SHA512_INLINE void NextPair(__m128i* ring, Word* wk, int i) {
   const __m128i w16 = ring[k], w2 = ring[(k + 7) & 7];
   const __m128i w15 = Straddle(w16, ring[(k + 1) & 7]);
   const __m128i w7 = Straddle(ring[(k + 4) & 7], ring[(k + 5) & 7]);
@@ -92,8 +93,9 @@ SHA512_INLINE void NextPair(__m128i* ring, Word* wk, const Word* constants) {
   const __m128i sigma1 =
       _mm_xor_si128(_mm_xor_si128(Rotr<kAvx512, 19>(w2), Rotr<kAvx512, 61>(w2)), _mm_srli_epi64(w2, 6));
   ring[k] = _mm_add_epi64(_mm_add_epi64(w16, sigma0), _mm_add_epi64(w7, sigma1));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(wk),
-                   _mm_add_epi64(ring[k], _mm_loadu_si128(reinterpret_cast<const __m128i*>(constants))));
+  const int t = i + 16 + 2 * k;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(wk + t),
+                   _mm_add_epi64(ring[k], _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSha512Rounds + t))));
 }
 
 struct Working {
@@ -107,18 +109,16 @@ struct Working {
 template <bool kAvx512, int kFirst>
 SHA512_INLINE void EightRounds(Working& s, __m128i* ring, Word* wk, int i, bool expand) {
   const Word* w = wk + i + 2 * kFirst;
-  Word* next = wk + i + 16 + 2 * kFirst;
-  const Word* constants = kSha512Rounds + i + 16 + 2 * kFirst;
-  if (expand) NextPair<kAvx512, kFirst + 0>(ring, next + 0, constants + 0);
+  if (expand) NextPair<kAvx512, kFirst + 0>(ring, wk, i);
   Round(s.a, s.b, s.d, s.e, s.f, s.g, s.h, w[0], s.bc);
   Round(s.h, s.a, s.c, s.d, s.e, s.f, s.g, w[1], s.bc);
-  if (expand) NextPair<kAvx512, kFirst + 1>(ring, next + 2, constants + 2);
+  if (expand) NextPair<kAvx512, kFirst + 1>(ring, wk, i);
   Round(s.g, s.h, s.b, s.c, s.d, s.e, s.f, w[2], s.bc);
   Round(s.f, s.g, s.a, s.b, s.c, s.d, s.e, w[3], s.bc);
-  if (expand) NextPair<kAvx512, kFirst + 2>(ring, next + 4, constants + 4);
+  if (expand) NextPair<kAvx512, kFirst + 2>(ring, wk, i);
   Round(s.e, s.f, s.h, s.a, s.b, s.c, s.d, w[4], s.bc);
   Round(s.d, s.e, s.g, s.h, s.a, s.b, s.c, w[5], s.bc);
-  if (expand) NextPair<kAvx512, kFirst + 3>(ring, next + 6, constants + 6);
+  if (expand) NextPair<kAvx512, kFirst + 3>(ring, wk, i);
   Round(s.c, s.d, s.f, s.g, s.h, s.a, s.b, w[6], s.bc);
   Round(s.b, s.c, s.e, s.f, s.g, s.h, s.a, w[7], s.bc);
 }
