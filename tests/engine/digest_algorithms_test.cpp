@@ -71,6 +71,7 @@ TEST(DigestAlgorithms, EachRowNamesItsAlgorithmAndMakesItsDigests) {
     EXPECT_STREQ(info.listExtension, row.extension);
     EXPECT_TRUE(info.kernels().back().isSupported()) << row.name << ": the last kernel runs everywhere";
     for (const DigestKernel& kernel : info.kernels()) {
+      if (!kernel.isSupported()) continue;  // Final would run the kernel
       const Digest digest = kernel.make()->Final();
       EXPECT_EQ(digest.algorithm, row.algorithm) << row.name << " " << kernel.name;
       EXPECT_EQ(digest.length, row.bytes) << row.name << " " << kernel.name;
