@@ -33,10 +33,27 @@ __attribute__((target("xsave"))) unsigned long long EnabledRegisterState() {
 
 bool Has(unsigned word, unsigned bits) { return (word & bits) == bits; }
 
+// "AuthenticAMD" in EBX, EDX, ECX of CPUID 0.
+bool IsAmd(unsigned ebx, unsigned ecx, unsigned edx) {
+  return ebx == 0x68747541u && edx == 0x69746e65u && ecx == 0x444d4163u;
+}
+
+// The family as AMD and Intel count it: the base, plus the extended one
+// when the base is 0Fh (CPUID 1, EAX).
+unsigned FamilyOf(unsigned eax) {
+  const unsigned base = (eax >> 8) & 0xF;
+  return base == 0xF ? base + ((eax >> 20) & 0xFF) : base;
+}
+
+constexpr unsigned kFirstSlowVectorAmdFamily = 0x1A;
+
 CpuFeatures DetectFeatures() {
   CpuFeatures features;
   unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return features;  // no CPUID at all
+  if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return features;  // no CPUID at all
+  const bool amd = IsAmd(ebx, ecx, edx);
+  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return features;
+  features.slowVectorChains = amd && FamilyOf(eax) >= kFirstSlowVectorAmdFamily;
   features.sse2 = Has(edx, kSse2Bit);
   features.ssse3 = Has(ecx, kSsse3Bit);
   features.sse41 = Has(ecx, kSse41Bit);
