@@ -19,7 +19,9 @@ constexpr unsigned kSse41Bit = 1u << 19;    // ECX
 constexpr unsigned kOsxsaveBit = 1u << 27;  // ECX
 constexpr unsigned kAvxBit = 1u << 28;      // ECX
 // CPUID 7, EBX
+constexpr unsigned kBmi1Bit = 1u << 3;
 constexpr unsigned kAvx2Bit = 1u << 5;
+constexpr unsigned kBmi2Bit = 1u << 8;
 constexpr unsigned kAvx512FBit = 1u << 16;
 constexpr unsigned kShaBit = 1u << 29;
 constexpr unsigned kAvx512BwBit = 1u << 30;
@@ -63,6 +65,7 @@ CpuFeatures DetectFeatures() {
   const bool osSavesZmm = osSavesYmm && (saved & kZmmState) == kZmmState;
   if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) == 0) return features;
   features.sha = Has(ebx, kShaBit);
+  features.bmi2 = Has(ebx, kBmi1Bit | kBmi2Bit);
   features.avx2 = osSavesYmm && Has(ebx, kAvx2Bit);
   features.avx512 = osSavesZmm && Has(ebx, kAvx512FBit | kAvx512BwBit | kAvx512VlBit);
   return features;
