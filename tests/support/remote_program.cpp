@@ -61,15 +61,22 @@ RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::s
 RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::wstring>& arguments,
                              const std::string& startFolder) {
   const std::string program = folder + "\\md5check.exe";
-  if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) return;
+  if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) {
+    std::fprintf(stderr, "RemoteProgram: copying the program to %s failed (error %lu)\n",
+                 program.c_str(), GetLastError());
+    return;
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::wstring commandLine = L"\"" + WideOfAnsi(program) + L"\"";
   for (const std::wstring& argument : arguments) commandLine += L" \"" + argument + L"\"";
   const std::string& current = startFolder.empty() ? folder : startFolder;
   if (!CreateProcessW(WideOfAnsi(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, WideOfAnsi(current).c_str(), &startup, &process_))
+                      nullptr, WideOfAnsi(current).c_str(), &startup, &process_)) {
+    std::fprintf(stderr, "RemoteProgram: starting %s failed (error %lu)\n", program.c_str(),
+                 GetLastError());
     return;
+  }
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < kStartTimeoutMs) {
     HWND window = FindTopWindow(process_.dwProcessId, nullptr);
@@ -83,6 +90,12 @@ RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::w
       }
     }
     Sleep(20);
+  }
+  if (window_ == nullptr) {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    std::fprintf(stderr, "RemoteProgram: no main window within %lu ms (exit code %lu)\n",
+                 kStartTimeoutMs, code);
   }
   remoteBlock_ = VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMA) + kCellCapacity,
                                 MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
