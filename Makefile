@@ -1,6 +1,6 @@
 # Front door. `make run` and `make test` work on a fresh Debian machine:
 # both install what is missing first (tools/bootstrap).
-.PHONY: all bootstrap build build-win64 build-win32 build-native test test-win32 run bench bench-engine stress mutants clean
+.PHONY: all bootstrap build build-win64 build-win32 build-native test test-win32 run bench bench-engine bench-digests stress mutants clean
 
 all: build
 
@@ -29,8 +29,14 @@ run: build
 bench-engine: build
 	@tools/run-bench engine
 
+# Each algorithm over one 1 GiB file and 128 x 16 MiB, beside coreutils,
+# openssl dgst, rhash and libgcrypt.
+bench-digests: build
+	@tools/run-bench digests
+
 bench: build
 	@tools/run-bench program
+	@tools/run-bench seek
 
 stress: build
 	@tools/run-stress

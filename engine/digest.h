@@ -9,8 +9,13 @@
 #include <string>
 #include <string_view>
 
+// Each one's name, digest length and list extension: digest_algorithms.h.
 enum class DigestAlgorithm : std::uint8_t {
-  kMd5 = 0,
+  kMd5 = 0,  // the default everywhere
+  kSha1,
+  kSha256,
+  kSha512,
+  kCrc32,  // the IEEE polynomial, as SFV lists use it
 };
 
 // The longest digest any algorithm gives (SHA-512's 64 bytes).

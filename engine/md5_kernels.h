@@ -22,7 +22,11 @@ void Md5BlocksScalar(Md5State* const* states, const std::uint8_t* const* data, s
 // Two streams interleaved in one instruction stream.
 void Md5BlocksTwoStreams(Md5State* const* states, const std::uint8_t* const* data,
                          std::size_t blocks);
-// Four lanes of SSE2 and eight of AVX2: only on x86 processors that have
-// them (see md5_lanes.h for the choice).
+// Only on x86 processors that have them (see md5_lanes.cpp for the
+// choice): four lanes of SSE2, two sets of four interleaved, eight lanes of
+// AVX2, sixteen of AVX-512, and one stream in AVX-512 registers.
 void Md5BlocksSse2(Md5State* const* states, const std::uint8_t* const* data, std::size_t blocks);
+void Md5BlocksSse2x8(Md5State* const* states, const std::uint8_t* const* data, std::size_t blocks);
 void Md5BlocksAvx2(Md5State* const* states, const std::uint8_t* const* data, std::size_t blocks);
+void Md5BlocksAvx512(Md5State* const* states, const std::uint8_t* const* data, std::size_t blocks);
+void Md5BlocksAvx512One(Md5State* const* states, const std::uint8_t* const* data, std::size_t blocks);

@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include "engine/md5_lanes.h"
+
 namespace {
 
 void HashBlocks(Md5State& state, const std::uint8_t* data, std::size_t blocks) {
+  static const Md5Kernel kernel = KernelOf(BestOneStreamVariant());
   Md5State* states[1] = {&state};
   const std::uint8_t* lanes[1] = {data};
-  Md5BlocksScalar(states, lanes, blocks);
+  kernel(states, lanes, blocks);
 }
 
 }  // namespace

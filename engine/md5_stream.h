@@ -1,7 +1,8 @@
 // Md5Stream: the running MD5 of one byte stream (RFC 1321): the chaining
 // state, the bytes of a block not yet complete, and the length so far.
-// Bytes go in through Add (one stream, scalar) or through Md5Lanes (several
-// streams at once); Finish pads and gives the 16 digest bytes.
+// Bytes go in through Add (one stream, in the processor's fastest one-stream
+// kernel) or through Md5Lanes (several streams at once); Finish pads and
+// gives the 16 digest bytes.
 #pragma once
 
 #include <cstddef>

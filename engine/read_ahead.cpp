@@ -28,6 +28,11 @@ const ByteBuffer* ReadAhead::Next() {
   return slot.filled ? slot.buffer : nullptr;
 }
 
+std::uint32_t ReadAhead::ReadError() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return readError_;
+}
+
 void ReadAhead::Release() {
   {
     std::lock_guard<std::mutex> hold(lock_);
@@ -50,10 +55,13 @@ void ReadAhead::ReadChunks() {
     }
     if (shouldStop_()) break;
     // Only this thread touches the slot until it is marked filled.
+    SetLastError(0);
     const std::int32_t bytesRead = reader_.Read(file_, *slot.buffer, chunkSize_);
+    const DWORD error = bytesRead == 0 ? GetLastError() : 0;
     {
       std::lock_guard<std::mutex> hold(lock_);
       slot.filled = true;
+      if (readError_ == 0) readError_ = error;
     }
     turned_.notify_all();
     done += bytesRead;

@@ -34,6 +34,9 @@ class ReadAhead {
   // nothing); null when reading has ended. Valid until Release.
   const ByteBuffer* Next();
   void Release();
+  // The error of the read that brought nothing (0 when none failed); a
+  // failing read's reason stays with the file, not with this thread.
+  std::uint32_t ReadError();
 
  private:
   struct Slot {
@@ -53,5 +56,6 @@ class ReadAhead {
   std::int32_t next_ = 0;  // the caller's next slot
   bool ended_ = false;     // the reader fills no more slots
   bool cancelled_ = false;
+  std::uint32_t readError_ = 0;
   std::thread readingThread_;
 };

@@ -80,7 +80,11 @@ void LaneFile::PublishChunk(std::int64_t done) {
 }
 
 const ByteBuffer* LaneFile::NextChunk() {
-  if (reading_ != nullptr) return reading_->Next();
+  if (reading_ != nullptr) {
+    const ByteBuffer* chunk = reading_->Next();
+    if (chunk != nullptr && chunk->IsEmpty() && error_ == 0) error_ = reading_->ReadError();
+    return chunk;
+  }
   if (run_.ShouldStopReading()) return nullptr;  // no read after a stop
   SetLastError(0);  // what a failing read leaves is its own
   if (reader_.Read(file_.Handle(), chunk_.Buffer(), kChunkSize) == 0 && error_ == 0)

@@ -1,14 +1,16 @@
-// Our MD5 variants' rates on one core, in memory, beside the platform's
-// (cryptdll, only as a reference here); then one large file hashed as a run
-// hashes a lone file (FileReader and Md5Hasher in 8 MiB chunks, one reused
-// buffer). The file's digest is checked against the tests' own MD5, cached
-// beside the file as <file>.digest. Usage: engine_bench <file>
+// Our MD5 variants' rates on one core, in memory (the widest also with fewer
+// lanes fed), beside the platform's (cryptdll, only as a reference here); then
+// one large file hashed as a run hashes a lone file (FileReader and
+// Md5Hasher in 8 MiB chunks, one reused buffer). The file's digest is
+// checked against the tests' own MD5, cached beside the file as
+// <file>.digest. Usage: engine_bench <file>
 #include <windows.h>
 #include <x86intrin.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -92,6 +94,30 @@ Rate LanesRate(Md5Variant variant, const std::vector<std::uint8_t>& bytes) {
   });
 }
 
+// A kernel with only `fed` of its lanes carrying bytes (the spare ones
+// repeat lane 0's, as Md5Lanes does): its rate in those lanes' bytes.
+Rate PartlyFedRate(Md5Variant variant, std::int32_t fed, const std::vector<std::uint8_t>& bytes) {
+  return BestRate([&] {
+    Md5State states[Md5Lanes::kMaxLanes] = {};
+    Md5State* statePointers[Md5Lanes::kMaxLanes];
+    const std::uint8_t* data[Md5Lanes::kMaxLanes];
+    for (std::int32_t lane = 0; lane < WidthOf(variant); ++lane) {
+      statePointers[lane] = &states[lane];
+      data[lane] = bytes.data() + std::size_t{kChunkSize} * static_cast<std::size_t>(lane < fed ? lane : 0);
+    }
+    const std::int64_t rounds = kRateBytes / (std::int64_t{kChunkSize} * fed);
+    for (std::int64_t round = 0; round < rounds; ++round) {
+      KernelOf(variant)(statePointers, data, kChunkSize / kMd5BlockSize);
+    }
+  });
+}
+
+// In the order of their lanes.
+constexpr Md5Variant kShownVariants[] = {Md5Variant::kScalar, Md5Variant::kAvx512One, Md5Variant::kTwoStreams,
+                                         Md5Variant::kSse2,   Md5Variant::kSse2x8,    Md5Variant::kAvx2,
+                                         Md5Variant::kAvx512};
+static_assert(std::size(kShownVariants) == kMd5VariantCount);
+
 // cryptdll's MD5 (in Wine: ntdll's plain C), the rate before our own.
 struct CryptDllMd5 {
   struct Context {
@@ -148,17 +174,24 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 131 + (i >> 20));
   std::printf("MD5 in memory, one thread (the time-stamp counter's cycles):\n");
   Rate single;
-  for (std::int32_t v = 0; v < kMd5VariantCount; ++v) {
-    const auto variant = static_cast<Md5Variant>(v);
+  for (const Md5Variant variant : kShownVariants) {
     if (!IsSupported(variant)) {
       std::printf("%-22s not on this processor\n", NameOf(variant));
       continue;
     }
     const Rate rate = LanesRate(variant, bytes);
-    if (variant == Md5Variant::kScalar) single = rate;
+    if (variant == BestOneStreamVariant()) single = rate;
     PrintRate(NameOf(variant), rate);
   }
-  std::printf("%-22s %s\n", "chosen for lanes", NameOf(BestMd5Variant()));
+  const Md5Variant widest = BestMd5Variant();
+  std::printf("%-22s %s\n", "chosen for lanes", NameOf(widest));
+  std::printf("%-22s %s\n", "chosen for one stream", NameOf(BestOneStreamVariant()));
+  std::printf("%s with fewer lanes fed, in the fed lanes' bytes:\n", NameOf(widest));
+  for (std::int32_t fed = WidthOf(widest) / 2; fed >= 1; fed /= 2) {
+    char name[32];
+    std::snprintf(name, sizeof name, "  %d of %d lanes", static_cast<int>(fed), static_cast<int>(WidthOf(widest)));
+    PrintRate(name, PartlyFedRate(widest, fed, bytes));
+  }
   CryptDllMd5 crypt;
   if (crypt.Load()) {
     PrintRate("cryptdll (reference)", BestRate([&] {
@@ -181,7 +214,8 @@ int main(int argc, char** argv) {
   const double readRate = static_cast<double>(size) / kMegabyte / readSeconds;
   std::printf("file through FileReader + Md5Hasher (warm cache, %lld bytes): %.0f MB/s\n",
               static_cast<long long>(size), fileRate);
-  std::printf("ratio file/raw one-stream: %.2f (target >= 0.90)\n", fileRate / single.megabytesPerSecond);
+  std::printf("ratio file/raw one-stream (%s): %.2f (target >= 0.90)\n", NameOf(BestOneStreamVariant()),
+              fileRate / single.megabytesPerSecond);
   // Reads and hashing take turns, so the ratio is bounded by the read cost.
   std::printf("reading alone (warm cache, no hashing): %.0f MB/s\n", readRate);
   std::printf("digest: %s\n", digest.CStr());

@@ -12,6 +12,9 @@
 //       done (the mean of the progress cells), WM_CLOSE is posted, and the
 //       time until the process has ended is set against the hashing left at
 //       the pace the program kept until then.
+//   failing <list> <run folder>    the program is started in the run folder
+//       on a list whose every file fails to read (a faulty disk); timed
+//       until the counts say every row failed, the window watched meanwhile.
 // Meanwhile the window's answer time and the program's open files are
 // watched. Afterwards every digest cell is compared with md5.ini's digest,
 // which the bench makes from md5sum's output. Prints one line of figures
@@ -295,6 +298,48 @@ int CloseHalfway(const std::string& folder) {
   return exitCode == 0 ? 0 : 1;
 }
 
+// "失败:N 待处理:0": every row failed and none is left.
+bool AllFailed(HWND window, int files) {
+  const std::string expected = std::string(texts::kCountFailed) + std::to_string(files) + " " +
+                               texts::kCountPending + "0";
+  for (HWND child = FindWindowExA(window, nullptr, "Static", nullptr); child != nullptr;
+       child = FindWindowExA(window, child, "Static", nullptr)) {
+    char text[256] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (std::string(text).find(expected) != std::string::npos) return true;
+  }
+  return false;
+}
+
+int Failing(const std::string& list, const std::string& runFolder) {
+  const std::string folder = list.substr(0, list.find_last_of('\\'));
+  const int files = static_cast<int>(ReadDigestList(folder).size());
+  const double start = Seconds();
+  RemoteProgram program(runFolder, {list});
+  if (files == 0 || !program.Started()) {
+    std::fprintf(stderr, "program_bench: no entries in %s, or md5check.exe did not start\n", list.c_str());
+    return 1;
+  }
+  ProgramWatch watch(program.Window(), GetProcessId(program.Process()));
+  bool finished = true;
+  while (!AllFailed(program.Window(), files)) {
+    if (Seconds() - start > kRunTimeoutSeconds) {
+      finished = false;
+      break;
+    }
+    Sleep(kPollMs);
+  }
+  const double seconds = Seconds() - start;
+  const WatchFigures watched = watch.Stop();
+  program.RequestClose();
+  const long exitCode = program.WaitForExit(kExitTimeoutMs);
+  DeleteFileA((runFolder + "\\md5check.exe").c_str());
+  std::printf("failing files=%d finished=%d seconds=%.3f longest_answer_ms=%.0f answers=%d slow_answers=%d exit_code=%ld\n",
+              files, finished ? 1 : 0, seconds, watched.longestAnswerMs, watched.answers, watched.slowAnswers,
+              exitCode);
+  return finished && exitCode == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -302,6 +347,9 @@ int main(int argc, char** argv) {
   if (mode == "verify" && argc == 3) return Verify(argv[2]);
   if (mode == "drop" && argc == 4) return Drop(argv[2], argv[3]);
   if (mode == "close" && argc == 3) return CloseHalfway(argv[2]);
-  std::fprintf(stderr, "usage: program_bench verify|close <set folder> | program_bench drop <set folder> <run folder>\n");
+  if (mode == "failing" && argc == 4) return Failing(argv[2], argv[3]);
+  std::fprintf(stderr,
+               "usage: program_bench verify|close <set folder> | program_bench drop <set folder> <run folder>\n"
+               "       program_bench failing <list> <run folder>\n");
   return 2;
 }

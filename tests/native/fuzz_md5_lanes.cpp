@@ -1,11 +1,12 @@
-// Md5Lanes: every lane's digest equals that of the same bytes through the
-// one-stream scalar path, whatever the kernel, the lanes' lengths and the
-// sizes of the pieces they are fed in.
-#include <cstring>
+// Md5Lanes: every lane's digest equals the tests' own MD5 of the same bytes,
+// whatever the kernel, the lanes' lengths and the sizes of the pieces they
+// are fed in. Kernels this processor lacks are left out.
+#include <string>
 #include <vector>
 
 #include "engine/md5_lanes.h"
 #include "tests/native/fuzz_support.h"
+#include "tests/support/reference_md5.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput input(data, size);
@@ -53,12 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine.Run();
   }
   for (std::size_t lane = 0; lane < width; ++lane) {
-    Md5Stream scalar;
-    scalar.Add(messages[lane].data(), messages[lane].size());
-    std::uint8_t expected[16], actual[16];
-    scalar.Finish(expected);
-    streams[lane].Finish(actual);
-    FUZZ_CHECK(std::memcmp(expected, actual, sizeof expected) == 0);
+    ReferenceMd5Stream reference;
+    reference.Add(messages[lane].data(), messages[lane].size());
+    std::uint8_t digest[16];
+    streams[lane].Finish(digest);
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const std::uint8_t byte : digest) hex += {kDigits[byte >> 4], kDigits[byte & 15]};
+    FUZZ_CHECK(hex == reference.Hex());
   }
   return 0;
 }

@@ -61,15 +61,22 @@ RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::s
 RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::wstring>& arguments,
                              const std::string& startFolder) {
   const std::string program = folder + "\\md5check.exe";
-  if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) return;
+  if (!CopyFileA(ProgramBesideTest().c_str(), program.c_str(), FALSE)) {
+    std::fprintf(stderr, "RemoteProgram: copying the program to %s failed (error %lu)\n",
+                 program.c_str(), GetLastError());
+    return;
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::wstring commandLine = L"\"" + WideOfAnsi(program) + L"\"";
   for (const std::wstring& argument : arguments) commandLine += L" \"" + argument + L"\"";
   const std::string& current = startFolder.empty() ? folder : startFolder;
   if (!CreateProcessW(WideOfAnsi(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, WideOfAnsi(current).c_str(), &startup, &process_))
+                      nullptr, WideOfAnsi(current).c_str(), &startup, &process_)) {
+    std::fprintf(stderr, "RemoteProgram: starting %s failed (error %lu)\n", program.c_str(),
+                 GetLastError());
     return;
+  }
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < kStartTimeoutMs) {
     HWND window = FindTopWindow(process_.dwProcessId, nullptr);
@@ -83,6 +90,12 @@ RemoteProgram::RemoteProgram(const std::string& folder, const std::vector<std::w
       }
     }
     Sleep(20);
+  }
+  if (window_ == nullptr) {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    std::fprintf(stderr, "RemoteProgram: no main window within %lu ms (exit code %lu)\n",
+                 kStartTimeoutMs, code);
   }
   remoteBlock_ = VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMA) + kCellCapacity,
                                 MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
@@ -173,6 +186,29 @@ bool RemoteProgram::Answers(DWORD timeoutMs) const {
   return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
 }
 
+void RemoteProgram::PressKey(WPARAM key, bool control, bool shift) const {
+  const DWORD programThread = GetWindowThreadProcessId(window_, nullptr);
+  const DWORD self = GetCurrentThreadId();
+  MSG none;
+  PeekMessageA(&none, nullptr, 0, 0, PM_NOREMOVE);  // a thread joins input states only with a queue
+  const bool attached = AttachThreadInput(self, programThread, TRUE) != FALSE;
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_CONTROL] = control ? 0x80 : 0;
+  state[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(state);
+  // Wine keeps a thread's key state for 50 ms before asking again.
+  Sleep(100);
+  PostMessageA(list_, WM_KEYDOWN, key, 1);
+  // Sent messages go before posted ones: the second answer comes only
+  // after the loop that answered the first took and handled the key.
+  Answers(10000);
+  Answers(10000);
+  state[VK_CONTROL] = state[VK_SHIFT] = 0;
+  SetKeyboardState(state);
+  if (attached) AttachThreadInput(self, programThread, FALSE);
+}
+
 void RemoteProgram::RequestClose() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
 long RemoteProgram::WaitForExit(DWORD timeoutMs) {
@@ -183,6 +219,23 @@ long RemoteProgram::WaitForExit(DWORD timeoutMs) {
 }
 
 bool RemoteProgram::Exited() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0; }
+
+std::wstring ClipboardText() {
+  // The program may still hold the clipboard open a moment.
+  for (int tries = 0; !OpenClipboard(nullptr); ++tries) {
+    if (tries == 50) return {};
+    Sleep(20);
+  }
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = units;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
 
 HWND WaitForSaveDialog(DWORD processId, DWORD timeoutMs) {
   const DWORD start = GetTickCount();

@@ -38,6 +38,11 @@ class RemoteProgram {
   // Longest time the window took to answer WM_NULL while `during` held.
   bool Answers(DWORD timeoutMs = 1000) const;
 
+  // A key pressed on the list with Ctrl and Shift as given, as the user
+  // would: the keys' state is set in the input state this thread shares
+  // with the program's for the moment. Returns once the program handled it.
+  void PressKey(WPARAM key, bool control, bool shift) const;
+
   void RequestClose() const;
   // Waits for the process to end; its exit code, or -1 on time-out.
   long WaitForExit(DWORD timeoutMs);
@@ -49,6 +54,9 @@ class RemoteProgram {
   HWND list_ = nullptr;
   void* remoteBlock_ = nullptr;
 };
+
+// The clipboard's text, empty when it holds none.
+std::wstring ClipboardText();
 
 // The save dialog the program shows, found among the program's windows.
 HWND WaitForSaveDialog(DWORD processId, DWORD timeoutMs);

@@ -193,19 +193,46 @@ std::vector<std::string> ListFolder(const std::string& folder) {
   return names;
 }
 
-int RunHostMd5sum(const std::string& folder, const std::string& arguments, std::string* output) {
-  // Wine gives no process handle for a Unix program, so a shell writes the
+std::wstring WideOfUtf8(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                         static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+  return wide;
+}
+
+std::string UnixPathOf(const std::string& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (toUnix == nullptr) return {};  // not under Wine
+  char* unixPath = toUnix(WideOfAnsi(path).c_str());
+  if (unixPath == nullptr) return {};
+  std::string result = unixPath;
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+int RunShell(const std::string& folder, const std::string& command, std::string* output,
+             const std::string& scratch) {
+  // Wine gives no process handle for a Unix program, so the shell writes the
   // exit code last, under its final name only once it is complete.
-  constexpr char kShell[] = "Z:\\bin\\sh";
+  constexpr wchar_t kShell[] = L"Z:\\bin\\sh";
   constexpr int kLooks = 600;  // 50 ms apart
-  const std::string capture = "md5sum-output.tmp";
-  const std::string code = "md5sum-code.tmp";
-  std::string command = std::string(kShell) + " -c \"md5sum " + arguments + " >" + capture +
-                        " 2>&1; echo $? >" + code + ".part; mv " + code + ".part " + code + "\"";
-  STARTUPINFOA startup{};
+  static LONG runs = 0;
+  const std::string place = scratch.empty() ? folder : scratch;
+  const std::string stem = "shell-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(InterlockedIncrement(&runs));
+  const std::string capture = place + "\\" + stem + ".out", code = place + "\\" + stem + ".code";
+  // Wide: the command is in the code page, the Unix paths in UTF-8.
+  const std::wstring unixCode = WideOfUtf8(UnixPathOf(code));
+  std::wstring line = std::wstring(kShell) + L" -c \"" + WideOfAnsi(command) + L" >'" +
+                      WideOfUtf8(UnixPathOf(capture)) + L"' 2>&1; echo $? >'" + unixCode + L".part'; mv '" +
+                      unixCode + L".part' '" + unixCode + L"'\"";
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(kShell, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+  if (!CreateProcessW(kShell, line.data(), nullptr, nullptr, FALSE, 0, nullptr, WideOfAnsi(folder).c_str(),
                       &startup, &process))
     return -1;
   if (process.hProcess != nullptr) CloseHandle(process.hProcess);
@@ -213,10 +240,14 @@ int RunHostMd5sum(const std::string& folder, const std::string& arguments, std::
   std::string codeText;
   for (int look = 0; look < kLooks && codeText.empty(); ++look) {
     Sleep(50);
-    codeText = ReadFileBytes(folder + "\\" + code);
+    codeText = ReadFileBytes(code);
   }
-  *output = ReadFileBytes(folder + "\\" + capture);
-  DeleteFileA((folder + "\\" + capture).c_str());
-  DeleteFileA((folder + "\\" + code).c_str());
+  *output = ReadFileBytes(capture);
+  DeleteFileA(capture.c_str());
+  DeleteFileA(code.c_str());
   return codeText.empty() ? -1 : std::atoi(codeText.c_str());
+}
+
+int RunHostMd5sum(const std::string& folder, const std::string& arguments, std::string* output) {
+  return RunShell(folder, "md5sum " + arguments, output);
 }

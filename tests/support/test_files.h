@@ -51,6 +51,16 @@ FileFingerprint FingerprintOf(const std::string& path, bool withDigest = true);
 bool RunUnixTool(const std::string& tool, const std::vector<std::string>& arguments);
 // Every name in a folder (not recursive), sorted.
 std::vector<std::string> ListFolder(const std::string& folder);
+// The Unix form of a Windows path under Wine, in the Unix encoding
+// (UTF-8 here); empty elsewhere.
+std::string UnixPathOf(const std::string& path);
+std::wstring WideOfUtf8(const std::string& text);
+// Runs a /bin/sh command line (Wine starts Unix programs too) in `folder`
+// and waits for it; its exit code, -1 when it could not start or did not
+// end within 30 s. What it prints goes to `output`; the files that carry
+// it back are made in `scratch` (default: `folder`).
+int RunShell(const std::string& folder, const std::string& command, std::string* output,
+             const std::string& scratch = "");
 // Runs coreutils' md5sum of the host (Wine starts Unix programs too) in
 // `folder` with the given arguments; its exit code, -1 when it could not
 // start. What it prints goes to `output`.

@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "services/seek_penalty.h"
 #include "services/text_ops.h"
+#include "services/wide_paths.h"
 #include "tests/text/gbk_samples.h"
 
 namespace {
@@ -155,6 +157,39 @@ TEST_F(FilesTest, ReplaceWholeFileLeavesOldOrNewBytesAndNothingBeside) {
   const Text reason = SystemErrorText(ERROR_ACCESS_DENIED);
   EXPECT_FALSE(reason.IsEmpty());
   EXPECT_NE(reason.Bytes().back(), '\n');
+}
+
+bool UnderWine() {
+  return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// Windows knows whether a fixed local disk seeks; Wine's storage drivers
+// answer no such query, so there every volume's answer is unknown. Where
+// no volume can be asked, the answer is unknown on both, and a server is
+// never contacted.
+TEST(SeekPenalty, KnownForALocalDiskUnknownWhereNoVolumeAnswers) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder(temp);
+  const std::wstring device = VolumeDeviceOf(folder + L"some file");
+  ASSERT_FALSE(device.empty());
+  EXPECT_EQ(VolumeDeviceOf(L"\\\\?\\" + folder), device) << "the long form is the same volume";
+  const SeekPenalty local = SeekPenaltyOf(folder);
+  if (UnderWine()) {
+    EXPECT_EQ(local, SeekPenalty::kUnknown) << "Wine answered the seek penalty query";
+  } else if (GetDriveTypeW(folder.substr(0, 3).c_str()) == DRIVE_FIXED) {
+    EXPECT_NE(local, SeekPenalty::kUnknown);
+  }
+
+  const DWORD drives = GetLogicalDrives();
+  wchar_t absent = L'A';
+  while (absent < L'Z' && (drives & (1u << (absent - L'A'))) != 0) ++absent;
+  for (const std::wstring& path : {std::wstring(), std::wstring(1, absent) + L":\\file.bin",
+                                  std::wstring(L"\\\\server\\share\\file.bin"),
+                                  std::wstring(L"\\\\?\\UNC\\server\\share\\file.bin")}) {
+    EXPECT_EQ(SeekPenaltyOf(path), SeekPenalty::kUnknown) << Utf8Of(path);
+  }
+  EXPECT_TRUE(VolumeDeviceOf(L"\\\\server\\share\\file.bin").empty());
 }
 
 TEST(RunDirectory, IsTheFolderOfThisProgram) {
