@@ -43,17 +43,3 @@ bool Utf8ToAnsi(const Text& utf8, Text* ansi) {
   return valid && !ansi->IsEmpty() && exact;
 }
 
-bool AnsiToUtf8(const Text& ansi, std::string* utf8) {
-  utf8->clear();
-  if (ansi.IsEmpty()) return true;
-  const int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.CStr(), ansi.Length(),
-                                        nullptr, 0);
-  if (units <= 0) return false;
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, ansi.CStr(), ansi.Length(), wide.data(), units);
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) return false;
-  utf8->resize(static_cast<std::size_t>(bytes));
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, utf8->data(), bytes, nullptr, nullptr);
-  return true;
-}

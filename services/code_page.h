@@ -12,6 +12,3 @@ bool WideToAnsi(const std::wstring& wide, Text* ansi);
 // False when the bytes are no valid UTF-8 or some character has no ANSI
 // counterpart; `ansi` then holds the text with "?" in each such place.
 bool Utf8ToAnsi(const Text& utf8, Text* ansi);
-// The UTF-8 form of an ANSI text; false (and `utf8` empty) when the bytes
-// are no valid text in the code page.
-bool AnsiToUtf8(const Text& ansi, std::string* utf8);

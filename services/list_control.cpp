@@ -103,11 +103,6 @@ std::int32_t ListRowsPerPage(HWND list) {
   return static_cast<std::int32_t>(Send(list, LVM_GETCOUNTPERPAGE));
 }
 
-void ListSetRedraw(HWND list, bool redraw) {
-  Send(list, WM_SETREDRAW, redraw ? TRUE : FALSE);
-  if (redraw) InvalidateRect(list, nullptr, TRUE);
-}
-
 std::int32_t ListColumnWidth(HWND list, std::int32_t column) {
   return static_cast<std::int32_t>(Send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
 }

@@ -35,9 +35,6 @@ void ListRedrawRows(HWND list, std::int32_t first, std::int32_t last);
 // The first row in view and how many rows fit in view.
 std::int32_t ListTopRow(HWND list);
 std::int32_t ListRowsPerPage(HWND list);
-// WM_SETREDRAW. Turning drawing back on invalidates the whole list, so
-// everything changed meanwhile is drawn.
-void ListSetRedraw(HWND list, bool redraw);
 std::int32_t ListColumnWidth(HWND list, std::int32_t column);
 bool ListSetColumnWidth(HWND list, std::int32_t column, std::int32_t width);
 // The width of `text` in the list's font, in pixels.

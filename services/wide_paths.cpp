@@ -2,28 +2,9 @@
 
 #include <windows.h>
 
-#include <optional>
-
 #include "services/code_page.h"
 
 namespace {
-
-// The exact ANSI form, or none when some character has no counterpart.
-std::optional<Text> ExactAnsiOf(const std::wstring& wide) {
-  Text ansi;
-  if (!WideToAnsi(wide, &ansi)) return std::nullopt;
-  return ansi;
-}
-
-std::wstring ShortPathOf(const std::wstring& path) {
-  const DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (length == 0) return {};
-  std::wstring shortPath(length, L'\0');
-  const DWORD written = GetShortPathNameW(path.c_str(), shortPath.data(), length);
-  if (written == 0 || written >= length) return {};
-  shortPath.resize(written);
-  return shortPath;
-}
 
 // "\\?\" and device paths ("\\.\") are taken as they stand.
 bool HasLongPathMark(const std::wstring& path) {
@@ -61,17 +42,6 @@ std::wstring WideOf(const Text& text) {
   return wide;
 }
 
-Text AnsiPathOf(const std::wstring& path) {
-  if (std::optional<Text> exact = ExactAnsiOf(path)) return *exact;
-  const std::wstring shortPath = ShortPathOf(path);
-  if (!shortPath.empty()) {
-    if (std::optional<Text> exact = ExactAnsiOf(shortPath)) return *exact;
-  }
-  Text lossy;
-  WideToAnsi(path, &lossy);
-  return lossy;
-}
-
 std::wstring LongPathForm(const std::wstring& path) {
   // Directories need room for an 8.3 name after them, hence the margin.
   constexpr std::size_t kShortPathLimit = MAX_PATH - 12;
@@ -80,8 +50,6 @@ std::wstring LongPathForm(const std::wstring& path) {
   if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
-
-std::wstring OpenablePath(const Text& path) { return LongPathForm(WideOf(path)); }
 
 Text AnsiTextOf(const std::wstring& wide) {
   Text ansi;

@@ -14,17 +14,10 @@ std::wstring FullWidePath(const std::wstring& path);
 // Up to, not including, the last backslash (empty without one); after it.
 std::wstring WideFolderOf(const std::wstring& path);
 std::wstring WideFileNameOf(const std::wstring& path);
-// An ANSI path that names the same file: the exact conversion when every
-// character has one in the ANSI code page, else the path's short (8.3)
-// form. Without either, '?' stands for the missing characters; no file name
-// holds one, so the path fails to open instead of naming another file.
-Text AnsiPathOf(const std::wstring& path);
 // The form the wide file calls need for `path`: past MAX_PATH the full
 // path behind "\\?\" ("\\?\UNC\" for a server's share), which real
 // Windows requires; shorter paths, and those already so marked, unchanged.
 std::wstring LongPathForm(const std::wstring& path);
-// WideOf(path) in that form: what the program opens a file by.
-std::wstring OpenablePath(const Text& path);
 // Paths as the system gives them, UTF-16, from intake to open.
 using PathArray = std::vector<std::wstring>;
 // The ANSI form of a wide text: exact, or with "?" for each character the
